@@ -1,0 +1,240 @@
+// The load command: from the argument list to the exit code.
+//
+// One linear run: console set-up, options, banner, drive resolution, device
+// description, the refusal of what is already done, the open of the volume
+// (or of the service that opens it for us), the two control requests, the
+// outcome line and the wait before close. Every failure is reported here, at
+// the step where it happens, and ends the run with its exit code.
+#include "app/load_command.h"
+#include "app/load_options.h"
+#include "app/memory.h"
+#include "console/con_printf.h"
+#include "console/console_session.h"
+#include "diag/error_names.h"
+#include "diag/version_stamp.h"
+#include "diag/windows_version.h"
+#include "service/command_pipe_client.h"
+#include "volume/describe_device.h"
+#include "volume/device_calls.h"
+#include "volume/media_probes.h"
+#include "volume/resolve_drive_spec.h"
+#include <new>
+
+enum : DWORD {
+    kIoctlStorageLoadMedia = 0x2D480C,
+    kIoctlVolumeOnline = 0x56C008,
+};
+
+enum {
+    kMinArgs = 2,
+    kMaxArgsAccepted = 7,
+    kOwnConsoleWaitMs = 2000,
+    kOwnConsoleSettleMs = 100,
+    kOwnConsoleFailureMs = 500,
+};
+
+HANDLE m_hVol = INVALID_HANDLE_VALUE;
+char OwnModulePath[MAX_PATH];
+BOOL VerboseOutput = FALSE;
+const char kWebAddress[] = "https://traywake.example.org/";
+static char OwnVolumePath[MAX_PATH];
+// The banner names the build, not the system: it reads Win32 under WoW64 too.
+static const char kPlatformLabel[8] = "Win32";
+
+static const DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+void PrintBanner() {
+    ConPrintf("\nTraywake V%u.%u (%s) - loads a media into a drive or brings a volume online\n",
+              OwnVersion.major, OwnVersion.minor, kPlatformLabel);
+    ConPrintf("%s\n", kWebAddress);
+}
+
+void PrintUsage() {
+    ConPrintf("\nUsage:\nTraywake DriveSpec [-na][-w:nnnn]\n\nDriveSpec is the drive whose media "
+              "to load, e.g. D:\n-na  no about info\n-w:nnnn  wait nnnn milliseconds before "
+              "close\n\n");
+}
+
+static void PrintAbort(const char* format, const char* text) {
+    Console->SetTextColor(kColorYellow);
+    ConPrintf(format, text);
+    Console->SetTextColor(kColorRestore);
+}
+
+// After a failure the user gets a moment to read it before a console window
+// of the program's own would close.
+static void FailurePause(const LoadOptions& options) {
+    if (options.waitMs > 0)
+        Sleep((DWORD)options.waitMs);
+    else if (Console->IsOwnConsole())
+        Sleep(kOwnConsoleFailureMs);
+}
+
+static int ShowUsage(BOOL withBanner) {
+    if (withBanner) PrintBanner();
+    PrintUsage();
+    Console->Wait4KeyIfStartedStandalone();
+    return kExitNothingDone;
+}
+
+static void FindOwnVolume() {
+    OwnVolumeName[0] = 0;
+    if (Device.GetVolumePathNameA(Console->m_szModulePath, OwnVolumePath, MAX_PATH) &&
+        !Device.GetVolumeNameForVolumeMountPointA(OwnVolumePath, OwnVolumeName, kOwnVolumeChars))
+        OwnVolumeName[0] = 0;
+}
+
+static HANDLE OpenVolume(const char* volumeDevicePath, DWORD access) {
+    return Device.CreateFileA(volumeDevicePath, access, kShareReadWrite, 0, OPEN_EXISTING, 0, 0);
+}
+
+// Opens m_hVol with the most access the volume grants. Returns whether the
+// first refusal said the device is gone, which makes an optical drive's
+// progress line speak of a volume.
+static BOOL OpenVolumeHandle(const char* volumeDevicePath) {
+    BOOL deviceGone = FALSE;
+    m_hVol = OpenVolume(volumeDevicePath, GENERIC_READ | GENERIC_WRITE);
+    if (m_hVol == INVALID_HANDLE_VALUE) {
+        deviceGone = GetLastError() == ERROR_DEV_NOT_EXIST;
+        m_hVol = OpenVolume(volumeDevicePath, GENERIC_READ);
+        if (m_hVol == INVALID_HANDLE_VALUE) m_hVol = OpenVolume(volumeDevicePath, 0);
+    }
+    if (VerboseOutput) ConPrintf("\nm_hVol=0x%p", m_hVol);
+    return deviceGone;
+}
+
+static void ReleaseServiceClient() {
+    FreeBlock(ServiceClient);
+    ServiceClient = 0;
+}
+
+static void CloseVolumeAndService() {
+    if (IsValidHandle(m_hVol)) Device.CloseHandle(m_hVol);
+    m_hVol = INVALID_HANDLE_VALUE;
+    if (ServiceClient) {
+        ServiceClient->Disconnect();
+        ReleaseServiceClient();
+    }
+}
+
+// The two requests, always both: a drive may take the load request and a
+// volume the online request, and either one means success.
+static int LoadAndBringOnline(const LoadOptions& options) {
+    BOOL loaded = SendVolumeControl(kIoctlStorageLoadMedia);
+    BOOL online = SendVolumeControl(kIoctlVolumeOnline);
+    BOOL success = loaded || online;
+    if (success) {
+        ConPrintf(" OK\n");
+        Console->SetTextColor(kColorGreen);
+        ConPrintf("success");
+    } else {
+        ConPrintf(" err=%s\n", LastErrorName());
+        Console->SetTextColor(kColorRed);
+        ConPrintf("failed");
+    }
+    Console->SetTextColor(kColorRestore);
+    CloseVolumeAndService();
+    Console->SetTextColor(kColorRestore);
+    ConPrintf("\n\n");
+    if (options.waitMs > 0) Console->SleepOrKeyIfVisible((DWORD)options.waitMs);
+    return success ? kExitSuccess : kExitFailed;
+}
+
+static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
+    char volumeName[kPathChars];
+    char displayName[kPathChars];
+    volumeName[0] = 0;
+    displayName[0] = 0;
+    ResolveDriveSpec(driveSpec, volumeName, displayName);
+    UINT driveType = Device.GetDriveTypeA(volumeName);
+    if (VerboseOutput) ConPrintf("drivetype=%s\n", DriveTypeName(driveType));
+    char volumeDevicePath[kPathChars];
+    lstrcpynA(volumeDevicePath, volumeName, kVolumeDevicePathChars + 1);
+    if (volumeName[0] == 0) {
+        PrintAbort("invalid drive %s - abort\n\n", displayName);
+        FailurePause(options);
+        return kExitFailed;
+    }
+
+    DWORD busType = 0;
+    char description[kPathChars];
+    char productName[kPathChars];
+    DescribeVolumeDevice(volumeDevicePath, driveType, &busType, description, productName);
+
+    BOOL isMediaDrive = driveType == DRIVE_CDROM || driveType == DRIVE_REMOVABLE;
+    BOOL present = IsMediaPresent(volumeDevicePath, driveType);
+    BOOL mounted = present && IsVolumeMounted(volumeDevicePath);
+    if (!options.force && present && mounted) {
+        PrintAbort("%s", isMediaDrive ? "Media already loaded - abort\n"
+                                      : "Volume already online - abort\n");
+        Console->Wait4KeyIfStartedStandalone();
+        return kExitNothingDone;
+    }
+
+    HANDLE hVolInfo = OpenVolume(volumeDevicePath, 0);
+    if (VerboseOutput) ConPrintf("\nhVolInfo=0x%p", hVolInfo);
+    if (hVolInfo == INVALID_HANDLE_VALUE) {
+        ConPrintf("\n");
+        PrintAbort("%s", "cannot open the drive - abort\n");
+        FailurePause(options);
+        Console->Wait4KeyIfStartedStandalone();
+        return kExitFailed;
+    }
+    Device.CloseHandle(hVolInfo);
+
+    BOOL deviceGone = OpenVolumeHandle(volumeDevicePath);
+    if (m_hVol == INVALID_HANDLE_VALUE) {
+        // Not ours to open: the service opens it and sends the requests for us.
+        ServiceClient = new (AllocZeroed(sizeof(CommandPipeClient))) CommandPipeClient;
+        if (!ServiceClient->Connect()) {
+            ConPrintf("\nerror opening VORLAN command interface\n");
+            ReleaseServiceClient();
+            return kExitFailed;
+        }
+        if (!ServiceClient->SendCommand(PIPE_CMD_OPEN_VOLUME, 0, volumeDevicePath, 0)) {
+            ConPrintf("\nerror opening %s\n", volumeDevicePath);
+            // No goodbye: the service sees the pipe break and drops the conversation.
+            CloseHandle(ServiceClient->m_hPipe);
+            ReleaseServiceClient();
+            FailurePause(options);
+            Console->Wait4KeyIfStartedStandalone();
+            return kExitFailed;
+        }
+    }
+
+    ConPrintf(!deviceGone && isMediaDrive ? "Loading media into %s (%s)..."
+                                          : "Bring volume %s online (%s)...",
+              displayName, description);
+    return LoadAndBringOnline(options);
+}
+
+int RunLoadCommand(int argc, char** args) {
+    ConsoleSession session;
+    Console = &session;
+    ProbeWindowsVersion(&OsVersion);
+    GetModuleFileNameA(0, OwnModulePath, MAX_PATH);
+    ReadVersionStamp(&OwnVersion);
+    FindOwnVolume();
+
+    if (!OsVersion.isNT) {
+        ConPrintf("Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher "
+                  "only - abort\n\n");
+        session.Wait4KeyIfStartedStandalone();
+        return kExitNothingDone;
+    }
+    if (argc < kMinArgs || argc > kMaxArgsAccepted) return ShowUsage(TRUE);
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+
+    LoadOptions options;
+    InitLoadOptions(&options);
+    if (!ParseLoadOptions(argc, args, &options)) return ShowUsage(TRUE);
+    if (!options.noAbout) PrintBanner();
+    if (options.waitMs == kWaitNotGiven) options.waitMs = session.IsOwnConsole() ? kOwnConsoleWaitMs : 0;
+
+    char driveSpec[kPathChars];
+    lstrcpynA(driveSpec, args[1], kPathChars);
+    CharUpperA(driveSpec);
+    if (session.IsOwnConsole()) Sleep(kOwnConsoleSettleMs);
+    if (driveSpec[0] == '-' || driveSpec[0] == '/') return ShowUsage(options.noAbout);
+    return LoadVolume(driveSpec, options);
+}

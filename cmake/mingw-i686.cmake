@@ -1,0 +1,5 @@
+# Cross toolchain for the shipped 32-bit console program (i686-w64-mingw32).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(TRAYWAKE_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

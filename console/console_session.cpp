@@ -1,0 +1,59 @@
+// What the program knows about its console, and the colour operation.
+//
+// Colours always start from the attributes saved at start, so they respect the
+// user's background and never mix; on a light background the dark variant of
+// a colour is used, which stays readable. When output is not a console the
+// saved attributes are 0 and no colour call is made at all.
+#include "console/console_session.h"
+#include "app/memory.h"
+#include "console/console_window_calls.h"
+
+ConsoleSession* Console;
+
+BOOL WINAPI CtrlHandler(DWORD controlType) {
+    switch (controlType) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        // Handled: a tray that is closing is not left half-way by Ctrl+C.
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+ConsoleSession::ConsoleSession() {
+    GetModuleFileNameA(0, m_szModulePath, MAX_PATH);
+    SetConsoleCtrlHandler(CtrlHandler, TRUE);
+    m_hOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    m_hInput = GetStdHandle(STD_INPUT_HANDLE);
+    m_isOutputRedirected = GetFileType(m_hOutput) != FILE_TYPE_CHAR;
+    SetConsoleMode(m_hInput, ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    FillBytes(&info, 0, sizeof info);
+    m_wSavedAttributes = GetConsoleScreenBufferInfo(m_hOutput, &info) ? info.wAttributes : 0;
+}
+
+WORD ColorAttributes(WORD savedAttributes, WORD color) {
+    if (color == kColorRestore) return savedAttributes;
+    if (savedAttributes & BACKGROUND_INTENSITY) color &= 0xFFF7;
+    return (WORD)((savedAttributes & 0xFFF0) | color);
+}
+
+void ConsoleSession::SetTextColor(WORD color) {
+    if (m_wSavedAttributes == 0) return;
+    if (color == kColorRestore) {
+        SetConsoleTextAttribute(m_hOutput, m_wSavedAttributes);
+        return;
+    }
+    SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE),
+                            ColorAttributes(m_wSavedAttributes, color));
+}
+
+BOOL ConsoleSession::IsOwnConsole() {
+    DWORD processId = 0;
+    ConsoleWindow.GetWindowThreadProcessId(ConsoleWindow.GetConsoleWindow(), &processId);
+    return processId == GetCurrentProcessId();
+}

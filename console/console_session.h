@@ -1,0 +1,32 @@
+// What the program knows about its console, and the colour and wait
+// operations that work on it.
+#pragma once
+#include <windows.h>
+
+enum : WORD {
+    kColorRestore = 0,
+    kColorGreen = 10,
+    kColorRed = 12,
+    kColorYellow = 14,
+};
+
+struct ConsoleSession {
+    char m_szModulePath[MAX_PATH];
+    HANDLE m_hOutput;
+    HANDLE m_hInput;
+    BOOL m_isOutputRedirected;
+    WORD m_wSavedAttributes;
+
+    ConsoleSession();
+    void SetTextColor(WORD color);
+    BOOL IsOwnConsole();
+    DWORD SleepOrKeyIfVisible(DWORD milliseconds);
+    void Wait4KeyIfStartedStandalone();
+};
+
+// The session of this run, for the colour and wait operations.
+extern ConsoleSession* Console;
+
+// The attributes SetTextColor writes for a colour, given the saved ones.
+WORD ColorAttributes(WORD savedAttributes, WORD color);
+BOOL WINAPI CtrlHandler(DWORD controlType);

@@ -1,0 +1,98 @@
+// Waiting a little, or for a key, before a console of the program's own
+// closes with the outcome still unread.
+//
+// Both waits read input records, not characters: keys typed before the wait
+// are flushed, modifier keys alone never end a wait, and neither does a key
+// pressed together with Alt, Ctrl or Shift. Both poll in short sleeps rather
+// than spin, also when standard input is not a console at all.
+#include "console/key_waits.h"
+#include "app/memory.h"
+#include "console/con_printf.h"
+#include "console/console_session.h"
+#include "console/console_window_calls.h"
+#include "console/trace.h"
+
+enum { kSleepPollMs = 10, kPressAnyKeyPollMs = 100, kUnreadableInputMs = 2000 };
+
+WORD RememberedKey;
+
+static BOOL IsPlainKeyRecord(const INPUT_RECORD& record) {
+    return record.EventType == KEY_EVENT &&
+           (record.Event.KeyEvent.dwControlKeyState & kModifierMask) == 0;
+}
+
+DWORD FindReleasedKey(const INPUT_RECORD* records, DWORD count, WORD* rememberedKey) {
+    for (DWORD i = 0; i < count; ++i) {
+        if (!IsPlainKeyRecord(records[i])) continue;
+        const KEY_EVENT_RECORD& key = records[i].Event.KeyEvent;
+        if (key.bKeyDown)
+            *rememberedKey = key.wVirtualKeyCode;
+        else if (key.wVirtualKeyCode == *rememberedKey)
+            return key.wVirtualKeyCode;
+    }
+    return 0;
+}
+
+BOOL FindPressedCharacterKey(const INPUT_RECORD* records, DWORD count) {
+    for (DWORD i = 0; i < count; ++i) {
+        if (!IsPlainKeyRecord(records[i])) continue;
+        const KEY_EVENT_RECORD& key = records[i].Event.KeyEvent;
+        // Shift, Ctrl, Alt, Pause and Caps Lock alone are not "any key".
+        if (key.wVirtualKeyCode >= VK_SHIFT && key.wVirtualKeyCode <= VK_CAPITAL) continue;
+        // A cursor or function key has no character; it stays in the queue
+        // because the wait only peeks, so look past it to later keys.
+        if (key.uChar.AsciiChar != 0) return TRUE;
+    }
+    return FALSE;
+}
+
+DWORD SleepOrKey(DWORD milliseconds) {
+    Trace(4, "SleepOrKey(%u)", milliseconds);
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD start = GetTickCount();
+    FlushConsoleInputBuffer(input);
+    INPUT_RECORD records[kSleepRecords];
+    while (GetTickCount() - start < milliseconds) {
+        DWORD waited = WaitForSingleObject(input, kSleepPollMs);
+        if (waited == WAIT_TIMEOUT) continue;
+        DWORD count = 0;
+        // A handle that is not a console is signalled at once and cannot be
+        // read; sleep instead of turning the wait into a busy loop.
+        if (waited != WAIT_OBJECT_0 || !ReadConsoleInputA(input, records, kSleepRecords, &count)) {
+            Sleep(kSleepPollMs);
+            continue;
+        }
+        DWORD key = FindReleasedKey(records, count, &RememberedKey);
+        if (key) {
+            FlushConsoleInputBuffer(input);
+            return key;
+        }
+    }
+    return 0;
+}
+
+DWORD ConsoleSession::SleepOrKeyIfVisible(DWORD milliseconds) {
+    if (!ConsoleWindow.IsWindowVisible(ConsoleWindow.GetConsoleWindow())) return 0;
+    return SleepOrKey(milliseconds);
+}
+
+void ConsoleSession::Wait4KeyIfStartedStandalone() {
+    Trace(4, "Wait4KeyIfStartedStandalone()");
+    if (!ConsoleWindow.IsWindowVisible(ConsoleWindow.GetConsoleWindow())) return;
+    Sleep(kPressAnyKeyPollMs);
+    if (!IsOwnConsole()) return;
+
+    FlushConsoleInputBuffer(m_hInput);
+    ConPrintf("Press any key to close");
+    INPUT_RECORD* records = (INPUT_RECORD*)AllocZeroed(kPressAnyKeyRecords * sizeof(INPUT_RECORD));
+    BOOL readable;
+    for (;;) {
+        Sleep(kPressAnyKeyPollMs);
+        DWORD count = 0;
+        readable = PeekConsoleInputA(m_hInput, records, kPressAnyKeyRecords, &count);
+        if (!readable || FindPressedCharacterKey(records, count)) break;
+    }
+    FreeBlock(records);
+    if (!readable) Sleep(kUnreadableInputMs);
+    Sleep(kPressAnyKeyPollMs);
+}

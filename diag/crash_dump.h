@@ -1,0 +1,6 @@
+// The unhandled-exception filter that leaves a minidump for the maker.
+#pragma once
+#include <windows.h>
+
+extern const char kSupportAddress[];
+LONG WINAPI CrashDumpFilter(EXCEPTION_POINTERS* exception);

@@ -1,0 +1,121 @@
+// The client end of the VORLAN service's command pipe.
+//
+// Pipes are opened for overlapped I/O only so that each read and write can be
+// bounded in time; the conversation itself is strictly one message after the
+// other. Pipes are opened at identification level, so a process that squats on
+// the pipe name cannot act with the rights of the (often elevated) user.
+#include "service/command_pipe_client.h"
+#include "app/load_command.h"
+#include "app/memory.h"
+#include "console/con_printf.h"
+#include "volume/device_calls.h"
+
+const char kPipeBaseName[] = "\\\\.\\pipe\\VorlanCmdIfV2";
+DWORD PipeIoLimitMs = kPipeReplyLimitMs;
+CommandPipeClient* ServiceClient;
+
+static HANDLE OpenPipe(const char* name) {
+    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, 0, OPEN_EXISTING,
+                       FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, 0);
+}
+
+// One whole read or write, waited for at most PipeIoLimitMs. The byte count
+// is not looked at: the service writes each message whole.
+static BOOL TransferMessage(HANDLE pipe, BOOL isWrite, void* buffer, DWORD bytes) {
+    OVERLAPPED overlapped;
+    FillBytes(&overlapped, 0, sizeof overlapped);
+    overlapped.hEvent = CreateEventA(0, TRUE, FALSE, 0);
+    if (!overlapped.hEvent) return FALSE;
+
+    DWORD transferred = 0;
+    BOOL done = isWrite ? WriteFile(pipe, buffer, bytes, 0, &overlapped)
+                        : ReadFile(pipe, buffer, bytes, 0, &overlapped);
+    if (!done && GetLastError() == ERROR_IO_PENDING) {
+        if (WaitForSingleObject(overlapped.hEvent, PipeIoLimitMs) == WAIT_OBJECT_0) {
+            done = GetOverlappedResult(pipe, &overlapped, &transferred, FALSE);
+        } else {
+            CancelIo(pipe);
+            GetOverlappedResult(pipe, &overlapped, &transferred, TRUE);
+            SetLastError(ERROR_SEM_TIMEOUT);
+        }
+    }
+    DWORD error = GetLastError();
+    CloseHandle(overlapped.hEvent);
+    SetLastError(error);
+    return done;
+}
+
+CommandPipeClient::CommandPipeClient() {
+    m_nInstance = (DWORD)-1;
+}
+
+BOOL CommandPipeClient::Connect() {
+    m_hPipe = INVALID_HANDLE_VALUE;
+    HANDLE basePipe = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < kPipeBaseAttempts; ++attempt) {
+        basePipe = OpenPipe(kPipeBaseName);
+        if (basePipe != INVALID_HANDLE_VALUE) break;
+        if (GetLastError() == ERROR_PIPE_BUSY) Sleep(kPipeBusySleepMs);
+    }
+    if (basePipe == INVALID_HANDLE_VALUE) return FALSE;
+
+    LONG hello = PIPE_HELLO;
+    if (TransferMessage(basePipe, TRUE, &hello, sizeof hello))
+        TransferMessage(basePipe, FALSE, &m_nInstance, sizeof m_nInstance);
+    CloseHandle(basePipe);
+    if (m_nInstance == (DWORD)-1) return FALSE;
+
+    Sleep(kPipeClientDelayMs);
+    char name[kPipePathBytes];
+    wsprintfA(name, "%s%u", kPipeBaseName, m_nInstance);
+    m_hPipe = OpenPipe(name);
+    if (m_hPipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        // The service may not have created the per-client pipe yet.
+        Sleep(kPipeClientRetryMs);
+        m_hPipe = OpenPipe(name);
+    }
+    if (m_hPipe == INVALID_HANDLE_VALUE) {
+        ConPrintf(" error %u opening VORLAN pipe", GetLastError());
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CommandPipeClient::SendCommand(LONG command, DWORD param, const char* path,
+                                    PipeReply* replyCopy) {
+    // A successful command leaves the caller's last error as it was.
+    DWORD callerError = GetLastError();
+    PipeRequest request;
+    FillBytes(&request, 0, sizeof request);
+    request.nCommand = command;
+    request.dwParam = param;
+    if (path) lstrcpynA(request.szPath, path, sizeof request.szPath);
+    if (!TransferMessage(m_hPipe, TRUE, &request, sizeof request)) return FALSE;
+
+    PipeReply reply;
+    FillBytes(&reply, 0, sizeof reply);
+    if (!TransferMessage(m_hPipe, FALSE, &reply, sizeof reply)) return FALSE;
+    if (replyCopy) CopyBytes(replyCopy, &reply, sizeof reply);
+    if (reply.bSuccess) {
+        SetLastError(callerError);
+        return TRUE;
+    }
+    SetLastError(reply.dwError);
+    return FALSE;
+}
+
+void CommandPipeClient::Disconnect() {
+    if (m_hPipe == INVALID_HANDLE_VALUE) return;
+    LONG goodbye = PIPE_GOODBYE;
+    TransferMessage(m_hPipe, TRUE, &goodbye, sizeof goodbye);
+    CloseHandle(m_hPipe);
+}
+
+BOOL SendVolumeControl(DWORD code) {
+    if (m_hVol != INVALID_HANDLE_VALUE) {
+        DWORD returned = 0;
+        return Device.DeviceIoControl(m_hVol, code, 0, 0, 0, 0, &returned, 0);
+    }
+    if (ServiceClient) return ServiceClient->SendCommand(PIPE_CMD_DEVICE_CONTROL, code, 0, 0);
+    return FALSE;
+}

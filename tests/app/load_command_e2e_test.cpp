@@ -1,0 +1,94 @@
+// The real Traywake.exe under Wine, started with exact command lines: usage,
+// options and the drive outcomes that the test prefix can produce.
+#include "tests/support/program_run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const std::string kBanner =
+    "\r\nTraywake V1.6 (Win32) - loads a media into a drive or brings a volume online\r\n"
+    "https://traywake.example.org/\r\n";
+const std::string kUsage =
+    "\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\nDriveSpec is the drive whose media to "
+    "load, e.g. D:\r\n-na  no about info\r\n-w:nnnn  wait nnnn milliseconds before close\r\n\r\n";
+
+TEST(LoadCommandEndToEnd, UsageIsShownOnceWithOneBanner) {
+    const char* rows[] = {
+        "",              // no DriveSpec
+        "-?",
+        "/?",
+        "-? -na",
+        "/na -na",       // the first argument is never an option
+        "E: -na foo",    // an option not starting with - or /
+        "E: \"\"",
+        "E: -?",
+        "E: -na -na -na -na -na -na",  // eight arguments with the program
+        "a b c d e f g h i j",
+    };
+    for (const char* arguments : rows) {
+        ProgramRun run = RunTraywake(arguments);
+        ASSERT_TRUE(run.finished) << arguments;
+        EXPECT_EQ(run.output, kBanner + kUsage) << arguments;
+        EXPECT_EQ(run.exitCode, 2u) << arguments;
+    }
+}
+
+TEST(LoadCommandEndToEnd, NoAboutOptionInEachPosition) {
+    const char* rows[] = {
+        "Q: -na",
+        "Q: -na -f -w:0",
+        "Q: -f -na -w:0",
+        "Q: -f -w:0 -na",
+        "Q: -f -x -y -w:0 /NA",  // seven arguments with the program: still accepted
+    };
+    for (const char* arguments : rows) {
+        ProgramRun run = RunTraywake(arguments);
+        ASSERT_TRUE(run.finished) << arguments;
+        EXPECT_EQ(run.output, "invalid drive Q: - abort\r\n\r\n") << arguments;
+        EXPECT_EQ(run.exitCode, 1u) << arguments;
+    }
+}
+
+TEST(LoadCommandEndToEnd, WaitOptionIsClampedBeforeTheFailurePause) {
+    // An invalid drive pauses for the wait time; clamping keeps 99999 to 10 s.
+    const struct {
+        const char* arguments;
+        DWORD atLeastMs, belowMs;
+    } rows[] = {
+        {"Q: -na -w:-5", 0, 1500},
+        {"Q: -na -w:300", 300, 1800},
+        {"Q: -na -n:300", 300, 1800},
+        {"Q: -na -w:99999", 10000, 11500},
+    };
+    for (const auto& row : rows) {
+        DWORD start = GetTickCount();
+        ProgramRun run = RunTraywake(row.arguments);
+        DWORD took = GetTickCount() - start;
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.output, "invalid drive Q: - abort\r\n\r\n");
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_GE(took, row.atLeastMs) << row.arguments;
+        EXPECT_LT(took, row.belowMs) << row.arguments;
+    }
+}
+
+TEST(LoadCommandEndToEnd, QuotedDriveSpecReachesTheProgramWhole) {
+    ProgramRun run = RunTraywake("\"Q:\\no such dir\" -na");
+    EXPECT_EQ(run.output, "invalid drive Q: - abort\r\n\r\n");
+    EXPECT_EQ(run.exitCode, 1u);
+}
+
+TEST(LoadCommandEndToEnd, FixedDriveOfThePrefixAnswersNotSupported) {
+    // C: is a volume of the prefix. Wine answers no length request, so it is
+    // not refused as online; its storage driver names a SCSI bus without
+    // vendor or product, and refuses both control requests.
+    ProgramRun run = RunTraywake("c: -na");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.output, "Bring volume C:\\ online (SCSI Device)... err=NOT_SUPPORTED\r\nfailed\r\n\r\n");
+    EXPECT_EQ(run.exitCode, 1u);
+}
+
+}  // namespace

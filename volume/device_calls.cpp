@@ -1,0 +1,53 @@
+// The program's seam in front of the platform calls that reach a device.
+//
+// The table is built from small forwarding functions rather than from the
+// imported functions' addresses, which are not constants: the program has no
+// C runtime start-up to run a dynamic initializer, so Device must be filled
+// at load time by the image itself.
+#include "volume/device_calls.h"
+
+static HANDLE WINAPI SystemCreateFileA(LPCSTR path, DWORD access, DWORD share,
+                                       LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                                       DWORD flags, HANDLE templateFile) {
+    return CreateFileA(path, access, share, security, disposition, flags, templateFile);
+}
+
+static BOOL WINAPI SystemDeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inBytes,
+                                         LPVOID out, DWORD outBytes, LPDWORD returnedBytes,
+                                         LPOVERLAPPED overlapped) {
+    return DeviceIoControl(device, code, in, inBytes, out, outBytes, returnedBytes, overlapped);
+}
+
+static DWORD WINAPI SystemQueryDosDeviceA(LPCSTR deviceName, LPSTR targetPath, DWORD maxChars) {
+    return QueryDosDeviceA(deviceName, targetPath, maxChars);
+}
+
+static BOOL WINAPI SystemGetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName,
+                                                           DWORD maxChars) {
+    return GetVolumeNameForVolumeMountPointA(mountPoint, volumeName, maxChars);
+}
+
+static BOOL WINAPI SystemGetVolumePathNameA(LPCSTR fileName, LPSTR volumePath, DWORD maxChars) {
+    return GetVolumePathNameA(fileName, volumePath, maxChars);
+}
+
+static UINT WINAPI SystemGetDriveTypeA(LPCSTR rootPath) {
+    return GetDriveTypeA(rootPath);
+}
+
+static BOOL WINAPI SystemCloseHandle(HANDLE handle) {
+    return CloseHandle(handle);
+}
+
+extern constexpr DeviceCalls SystemDeviceCalls = {
+    SystemCreateFileA,
+    SystemDeviceIoControl,
+    SystemQueryDosDeviceA,
+    SystemGetVolumeNameForVolumeMountPointA,
+    SystemGetVolumePathNameA,
+    SystemGetDriveTypeA,
+    SystemCloseHandle,
+};
+
+// Both are constant-initialized, so no start-up code is needed to fill them.
+DeviceCalls Device = SystemDeviceCalls;

@@ -1,0 +1,81 @@
+// Is a medium in the drive, is its volume mounted, how large is it.
+//
+// An optical drive is asked directly; every other drive counts as loaded when
+// its volume reports at least 1 MiB, because a card reader without a card
+// still has a volume, of length 0. Asking an optical drive re-allows removal
+// of its medium every time, so a lock left by another program does not
+// survive a run of this one.
+#include "volume/media_probes.h"
+#include "console/con_printf.h"
+#include "diag/error_names.h"
+#include "volume/device_calls.h"
+#include "volume/resolve_drive_spec.h"
+#include "volume/text_edits.h"
+#include <winioctl.h>
+
+static const DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+static HANDLE OpenDevice(const char* path, DWORD access, DWORD flags) {
+    return Device.CreateFileA(path, access, kShareReadWrite, 0, OPEN_EXISTING, flags, 0);
+}
+
+static BOOL IsOpticalMediaPresent(const char* volumeDevicePath) {
+    HANDLE drive = OpenDevice(volumeDevicePath, GENERIC_READ, 0);
+    if (drive == INVALID_HANDLE_VALUE) return FALSE;
+
+    DWORD answer = 0;
+    DWORD returned = 0;
+    BOOL present = Device.DeviceIoControl(drive, IOCTL_STORAGE_CHECK_VERIFY2, 0, 0, &answer,
+                                          sizeof answer, &returned, 0) &&
+                   GetLastError() != ERROR_NOT_READY;
+
+    PREVENT_MEDIA_REMOVAL allowRemoval = {FALSE};
+    Device.DeviceIoControl(drive, IOCTL_STORAGE_MEDIA_REMOVAL, &allowRemoval,
+                           sizeof allowRemoval, 0, 0, &returned, 0);
+    Device.CloseHandle(drive);
+    return present;
+}
+
+BOOL IsMediaPresent(const char* volumeDevicePath, UINT driveType) {
+    if (driveType == DRIVE_CDROM) return IsOpticalMediaPresent(volumeDevicePath);
+    return (LONG)GetDiskSizeMB(volumeDevicePath) > 0;
+}
+
+BOOL IsVolumeMounted(const char* volumeDevicePath) {
+    char root[kPathChars];
+    if (lstrlenA(volumeDevicePath) > kPathChars - 2) return FALSE;
+    wsprintfA(root, "%s\\", volumeDevicePath);
+    HANDLE directory = OpenDevice(root, 0, FILE_FLAG_BACKUP_SEMANTICS);
+    if (!IsValidHandle(directory)) return FALSE;
+    Device.CloseHandle(directory);
+    return TRUE;
+}
+
+enum LengthAnswer { kNotOpened, kRefused, kAnswered };
+
+static LengthAnswer QueryLength(const char* path, DWORD access, GET_LENGTH_INFORMATION* length) {
+    HANDLE device = OpenDevice(path, access, 0);
+    if (device == INVALID_HANDLE_VALUE) return kNotOpened;
+    DWORD returned = 0;
+    BOOL answered = Device.DeviceIoControl(device, IOCTL_DISK_GET_LENGTH_INFO, 0, 0, length,
+                                           sizeof *length, &returned, 0);
+    Device.CloseHandle(device);
+    return answered ? kAnswered : kRefused;
+}
+
+DWORD GetDiskSizeMB(const char* path) {
+    char devicePath[kSizePathChars];
+    // A longer path would have to be cut, and a cut path names another device.
+    if (lstrlenA(path) > kSizePathChars - 1) return 0;
+    lstrcpyA(devicePath, path);
+    StripTrailingChar(devicePath, '\\');
+
+    GET_LENGTH_INFORMATION length;
+    length.Length.QuadPart = 0;
+    LengthAnswer answer = QueryLength(devicePath, 0, &length);
+    if (answer == kNotOpened) return 0;
+    // Some drivers answer the length only on a handle with read access.
+    if (answer == kRefused && QueryLength(devicePath, GENERIC_READ, &length) != kAnswered)
+        return 0;
+    return (DWORD)((ULONGLONG)length.Length.QuadPart >> 20);
+}
