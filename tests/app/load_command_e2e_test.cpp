@@ -81,14 +81,41 @@ TEST(LoadCommandEndToEnd, QuotedDriveSpecReachesTheProgramWhole) {
     EXPECT_EQ(run.exitCode, 1u);
 }
 
-TEST(LoadCommandEndToEnd, FixedDriveOfThePrefixAnswersNotSupported) {
-    // C: is a volume of the prefix. Wine answers no length request, so it is
-    // not refused as online; its storage driver names a SCSI bus without
-    // vendor or product, and refuses both control requests.
-    ProgramRun run = RunTraywake("c: -na");
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.output, "Bring volume C:\\ online (SCSI Device)... err=NOT_SUPPORTED\r\nfailed\r\n\r\n");
-    EXPECT_EQ(run.exitCode, 1u);
+TEST(LoadCommandEndToEnd, DrivesOfTheTestPrefix) {
+    // C: and Z: are volumes of the prefix and D: an optical drive. Wine names
+    // no drive type for a volume GUID path, answers no length request (so
+    // nothing is refused as loaded), describes each volume as a SCSI device
+    // without vendor or product, and refuses both control requests.
+    const std::string failed = " online (SCSI Device)... err=NOT_SUPPORTED\r\nfailed\r\n\r\n";
+    const std::string invalid = "invalid drive  - abort\r\n\r\n";
+    const struct {
+        const char* arguments;
+        const char* directory;
+        std::string output;
+        DWORD exitCode;
+    } rows[] = {
+        {"c: -na", nullptr, "Bring volume C:\\" + failed, 1},
+        {"Z:\\ -na", nullptr, "Bring volume Z:\\" + failed, 1},
+        {"d: -na", nullptr, "Bring volume D:\\" + failed, 1},
+        {"C:\\windows -na", nullptr, "Bring volume C:" + failed, 1},
+        {"\\ -na", nullptr, "Bring volume " + failed, 1},      // the program's volume, Z:
+        {". -na", "C:\\", "Bring volume " + failed, 1},
+        {"\\\\?\\Volume{00000000-0000-0000-0000-000000000043} -na", nullptr, "Bring volume " + failed, 1},
+        {"volume{00000000-0000-0000-0000-000000000044}\\ -na", nullptr, "Bring volume " + failed, 1},
+        {"Volume{00000000-0000-0000-0000-000000000043}xy -na", nullptr, "Bring volume " + failed, 1},
+        {"q: -na", nullptr, "invalid drive Q: - abort\r\n\r\n", 1},
+        {"\\x -na", nullptr, invalid, 1},
+        {".. -na", nullptr, invalid, 1},
+        {"1: -na", nullptr, invalid, 1},
+        {"AB -na", nullptr, invalid, 1},
+        {"\\\\?\\Volume{00000000-0000-0000-0000-000000000043 -na", nullptr, invalid, 1},
+    };
+    for (const auto& row : rows) {
+        ProgramRun run = RunTraywake(row.arguments, row.directory);
+        ASSERT_TRUE(run.finished) << row.arguments;
+        EXPECT_EQ(run.output, row.output) << row.arguments;
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.arguments;
+    }
 }
 
 }  // namespace

@@ -93,7 +93,8 @@ TEST(LoadCommand, RefusesWhatIsAlreadyDoneUnlessForced) {
         LoadCommandOutcome outcome = RunLoadCommandWith(arguments);
         EXPECT_EQ(outcome.exitCode, row.exitCode) << row.driveType;
         EXPECT_EQ(outcome.output, kBanner + row.ending);
-        EXPECT_EQ(fake.Calls("ioctl " + std::string(kVolume) + " " + kLoadMedia).size(), row.force ? 1u : 0u);
+        for (const char* request : {kLoadMedia, kVolumeOnline})
+            EXPECT_EQ(fake.Calls("ioctl " + std::string(kVolume) + " " + request).size(), row.force ? 1u : 0u);
         EXPECT_EQ(fake.OpenHandles(), 0);
     }
 }

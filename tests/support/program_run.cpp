@@ -12,7 +12,8 @@ std::string BuildDirectory() {
     return directory.substr(0, directory.find_last_of('\\') + 1);
 }
 
-ProgramRun RunProgram(const std::string& program, const std::string& commandLine, DWORD limitMs) {
+ProgramRun RunProgram(const std::string& program, const std::string& commandLine, DWORD limitMs,
+                      const char* directory) {
     ProgramRun run;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr;
@@ -32,7 +33,7 @@ ProgramRun RunProgram(const std::string& program, const std::string& commandLine
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back(0);
     BOOL started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                  CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+                                  CREATE_NO_WINDOW, nullptr, directory, &startup, &process);
     CloseHandle(writeEnd);
     CloseHandle(input);
     if (!started) {
@@ -58,7 +59,8 @@ ProgramRun RunProgram(const std::string& program, const std::string& commandLine
     return run;
 }
 
-ProgramRun RunTraywake(const std::string& arguments) {
+ProgramRun RunTraywake(const std::string& arguments, const char* directory) {
     std::string program = BuildDirectory() + "Traywake.exe";
-    return RunProgram(program, arguments.empty() ? "Traywake" : "Traywake " + arguments);
+    return RunProgram(program, arguments.empty() ? "Traywake" : "Traywake " + arguments, 20000,
+                      directory);
 }

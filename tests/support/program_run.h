@@ -17,8 +17,9 @@ std::string BuildDirectory();
 
 // Starts commandLine as it stands (quotes and separators reach the program
 // untouched), with standard output on a pipe and no console.
+// directory: the working directory, or null for the caller's.
 ProgramRun RunProgram(const std::string& program, const std::string& commandLine,
-                      DWORD limitMs = 20000);
+                      DWORD limitMs = 20000, const char* directory = nullptr);
 
 // Runs Traywake.exe with the given arguments after its name.
-ProgramRun RunTraywake(const std::string& arguments);
+ProgramRun RunTraywake(const std::string& arguments, const char* directory = nullptr);
