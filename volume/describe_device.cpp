@@ -157,11 +157,13 @@ BOOL GetDiskCount(const char* path, LONG* count, DWORD* diskNumbers, LONG maxNum
 
 void DescribeVolumeDevice(const char* volumeDevicePath, UINT driveType, DWORD* busType,
                           char* description, char* productName) {
+    char devicePath[kPathChars];
     char ntDeviceName[64];
+    CopyPathWithoutBackslash(volumeDevicePath, devicePath);
     ntDeviceName[0] = 0;
     // The part after "\\?\" is the DOS device name "Volume{...}".
-    if (lstrlenA(volumeDevicePath) > 4 &&
-        !Device.QueryDosDeviceA(volumeDevicePath + 4, ntDeviceName, sizeof ntDeviceName))
+    if (lstrlenA(devicePath) > 4 &&
+        !Device.QueryDosDeviceA(devicePath + 4, ntDeviceName, sizeof ntDeviceName))
         ntDeviceName[0] = 0;
 
     if (DescribeStorageDevice(volumeDevicePath, busType, description, productName)) return;

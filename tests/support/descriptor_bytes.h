@@ -14,10 +14,10 @@ inline std::vector<BYTE> DescriptorBytes(const std::string& vendor, const std::s
     std::vector<BYTE> bytes(sizeof(STORAGE_DEVICE_DESCRIPTOR), 0);
     auto place = [&bytes](const std::string& text) -> DWORD {
         if (text.empty()) return 0;
-        DWORD offset = (DWORD)bytes.size();
-        bytes.insert(bytes.end(), text.begin(), text.end());
-        bytes.push_back(0);
-        return offset;
+        size_t offset = bytes.size();
+        bytes.resize(offset + text.size() + 1, 0);
+        std::memcpy(&bytes[offset], text.data(), text.size());
+        return (DWORD)offset;
     };
     DWORD vendorOffset = place(vendor);
     DWORD productOffset = place(product);
