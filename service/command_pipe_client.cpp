@@ -5,6 +5,7 @@
 // other. Pipes are opened at identification level, so a process that squats on
 // the pipe name cannot act with the rights of the (often elevated) user.
 #include "service/command_pipe_client.h"
+#include "service/pipe_calls.h"
 #include "app/load_command.h"
 #include "app/memory.h"
 #include "console/con_printf.h"
@@ -15,7 +16,7 @@ DWORD PipeIoLimitMs = kPipeReplyLimitMs;
 CommandPipeClient* ServiceClient;
 
 static HANDLE OpenPipe(const char* name) {
-    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, 0, OPEN_EXISTING,
+    return Pipe.CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, 0, OPEN_EXISTING,
                        FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, 0);
 }
 
@@ -55,7 +56,7 @@ BOOL CommandPipeClient::Connect() {
     for (int attempt = 0; attempt < kPipeBaseAttempts; ++attempt) {
         basePipe = OpenPipe(kPipeBaseName);
         if (basePipe != INVALID_HANDLE_VALUE) break;
-        if (GetLastError() == ERROR_PIPE_BUSY) Sleep(kPipeBusySleepMs);
+        if (GetLastError() == ERROR_PIPE_BUSY) Pipe.Sleep(kPipeBusySleepMs);
     }
     if (basePipe == INVALID_HANDLE_VALUE) return FALSE;
 
@@ -65,13 +66,13 @@ BOOL CommandPipeClient::Connect() {
     CloseHandle(basePipe);
     if (m_nInstance == (DWORD)-1) return FALSE;
 
-    Sleep(kPipeClientDelayMs);
+    Pipe.Sleep(kPipeClientDelayMs);
     char name[kPipePathBytes];
     wsprintfA(name, "%s%u", kPipeBaseName, m_nInstance);
     m_hPipe = OpenPipe(name);
     if (m_hPipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
         // The service may not have created the per-client pipe yet.
-        Sleep(kPipeClientRetryMs);
+        Pipe.Sleep(kPipeClientRetryMs);
         m_hPipe = OpenPipe(name);
     }
     if (m_hPipe == INVALID_HANDLE_VALUE) {
