@@ -6,7 +6,7 @@
 // saved attributes are 0 and no colour call is made at all.
 #include "console/console_session.h"
 #include "app/memory.h"
-#include "console/console_window_calls.h"
+#include "console/console_calls.h"
 
 ConsoleSession* Console;
 
@@ -45,15 +45,15 @@ WORD ColorAttributes(WORD savedAttributes, WORD color) {
 void ConsoleSession::SetTextColor(WORD color) {
     if (m_wSavedAttributes == 0) return;
     if (color == kColorRestore) {
-        SetConsoleTextAttribute(m_hOutput, m_wSavedAttributes);
+        ConsoleCall.SetConsoleTextAttribute(m_hOutput, m_wSavedAttributes);
         return;
     }
-    SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE),
+    ConsoleCall.SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE),
                             ColorAttributes(m_wSavedAttributes, color));
 }
 
 BOOL ConsoleSession::IsOwnConsole() {
     DWORD processId = 0;
-    ConsoleWindow.GetWindowThreadProcessId(ConsoleWindow.GetConsoleWindow(), &processId);
+    ConsoleCall.GetWindowThreadProcessId(ConsoleCall.GetConsoleWindow(), &processId);
     return processId == GetCurrentProcessId();
 }

@@ -9,7 +9,7 @@
 #include "app/memory.h"
 #include "console/con_printf.h"
 #include "console/console_session.h"
-#include "console/console_window_calls.h"
+#include "console/console_calls.h"
 #include "console/trace.h"
 
 enum { kSleepPollMs = 10, kPressAnyKeyPollMs = 100, kUnreadableInputMs = 2000 };
@@ -72,13 +72,13 @@ DWORD SleepOrKey(DWORD milliseconds) {
 }
 
 DWORD ConsoleSession::SleepOrKeyIfVisible(DWORD milliseconds) {
-    if (!ConsoleWindow.IsWindowVisible(ConsoleWindow.GetConsoleWindow())) return 0;
+    if (!ConsoleCall.IsWindowVisible(ConsoleCall.GetConsoleWindow())) return 0;
     return SleepOrKey(milliseconds);
 }
 
 void ConsoleSession::Wait4KeyIfStartedStandalone() {
     Trace(4, "Wait4KeyIfStartedStandalone()");
-    if (!ConsoleWindow.IsWindowVisible(ConsoleWindow.GetConsoleWindow())) return;
+    if (!ConsoleCall.IsWindowVisible(ConsoleCall.GetConsoleWindow())) return;
     Sleep(kPressAnyKeyPollMs);
     if (!IsOwnConsole()) return;
 

@@ -35,7 +35,6 @@ void DefuseWaits(std::string& line) {
 }
 
 TEST(HostileCommandLine, InProcessRunsEndWithAKnownExitCode) {
-    ProcessHeap = GetProcessHeap();
     std::mt19937 random(20261206);
     FakeDevice fake;  // nothing exists: every DriveSpec is invalid
     for (int round = 0; round < 3000; ++round) {

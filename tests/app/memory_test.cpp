@@ -38,7 +38,6 @@ TEST(MemoryRoutines, WriteExactlyTheBytesAsked) {
 }
 
 TEST(MemoryRoutines, AllocZeroedGivesZeroedHeapBlocks) {
-    ProcessHeap = GetProcessHeap();
     unsigned char* block = static_cast<unsigned char*>(AllocZeroed(20000));
     ASSERT_NE(block, nullptr);
     for (int i = 0; i < 20000; ++i) ASSERT_EQ(block[i], 0) << i;

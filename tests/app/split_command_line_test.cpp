@@ -29,8 +29,6 @@ std::string Joined(const std::vector<std::string>& words, const std::string& aft
 
 class SplitCommandLineTest : public ::testing::Test {
 protected:
-    void SetUp() override { ProcessHeap = GetProcessHeap(); }
-
     std::vector<std::string> Split(const std::string& line, char** lastEntry = nullptr) {
         char* args[kArgSlots];
         for (char*& slot : args) slot = reinterpret_cast<char*>(0x1);  // "not set" marker

@@ -6,7 +6,6 @@
 #include "tests/support/output_capture.h"
 
 LoadCommandOutcome RunLoadCommandWith(std::vector<std::string> arguments) {
-    ProcessHeap = GetProcessHeap();
     arguments.insert(arguments.begin(), "Traywake");
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(&argument[0]);

@@ -31,7 +31,6 @@ std::ostream& operator<<(std::ostream& out, const Resolved& resolved) {
 
 // As the load command calls it: upper-cased, outputs empty.
 Resolved Resolve(const std::string& typed) {
-    ProcessHeap = GetProcessHeap();
     char driveSpec[kPathChars];
     lstrcpynA(driveSpec, typed.c_str(), kPathChars);
     CharUpperA(driveSpec);
@@ -107,7 +106,6 @@ TEST(ResolveDriveSpec, MountedFolderAndLookupFailuresThroughTheSeam) {
 }
 
 TEST(FindVolumeByDosTarget, GrowsTheListBufferAndKeepsTheGrownSize) {
-    ProcessHeap = GetProcessHeap();
     DosDeviceListSize = kDosDeviceListStart;
     FakeDevice fake;
     fake.dosDevices["Volume{11111111-2222-3333-4444-555555555555}"] = "\\Device\\CdRom3";
@@ -128,7 +126,6 @@ TEST(FindVolumeByDosTarget, GrowsTheListBufferAndKeepsTheGrownSize) {
 }
 
 TEST(ResolveDriveSpec, RandomDriveSpecsStayInsideTheirBuffers) {
-    ProcessHeap = GetProcessHeap();
     std::mt19937 random(3031);
     const std::string pieces[] = {"\\\\?\\Volume{", "Volume{", "}", "\\", ".", ":", "C", "Q", "x", kGuidUpper};
     const int kGuard = 64;

@@ -1,8 +1,8 @@
-// The program's seam in front of the console-window ownership calls.
+// The program's seam in front of the console ownership and colour calls.
 //
 // Forwarding functions keep the table a load-time constant (see the device
 // seam for why).
-#include "console/console_window_calls.h"
+#include "console/console_calls.h"
 
 static HWND WINAPI SystemGetConsoleWindow() {
     return GetConsoleWindow();
@@ -16,10 +16,15 @@ static BOOL WINAPI SystemIsWindowVisible(HWND window) {
     return IsWindowVisible(window);
 }
 
-extern constexpr ConsoleWindowCalls SystemConsoleWindowCalls = {
+static BOOL WINAPI SystemSetConsoleTextAttribute(HANDLE output, WORD attributes) {
+    return SetConsoleTextAttribute(output, attributes);
+}
+
+extern constexpr ConsoleCalls SystemConsoleCalls = {
     SystemGetConsoleWindow,
     SystemGetWindowThreadProcessId,
     SystemIsWindowVisible,
+    SystemSetConsoleTextAttribute,
 };
 
-ConsoleWindowCalls ConsoleWindow = SystemConsoleWindowCalls;
+ConsoleCalls ConsoleCall = SystemConsoleCalls;
