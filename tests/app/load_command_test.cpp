@@ -163,25 +163,4 @@ TEST(LoadCommand, FailuresToOpen) {
     }
 }
 
-TEST(LoadCommand, DisplayNameOnlyForDriveLetters) {
-    const struct {
-        const char* driveSpec;
-        std::string start;
-    } rows[] = {
-        {"e:", "Loading media into E:\\ ()..."},
-        {"E:\\", "Loading media into E:\\ ()..."},
-        {"\\\\?\\Volume{0A1B2C3D-0000-1111-2222-333344445555}", "Loading media into  ()..."},
-        {"Volume{0a1b2c3d-0000-1111-2222-333344445555}\\", "Loading media into  ()..."},
-        {"q:", "invalid drive Q: - abort\r\n\r\n"},
-        {"\\\\?\\Volume{0a1b2c3d", "invalid drive  - abort\r\n\r\n"},
-    };
-    for (const auto& row : rows) {
-        FakeDevice fake;
-        AddDriveE(fake, DRIVE_CDROM).loadMediaSucceeds = true;
-        LoadCommandOutcome outcome = RunLoadCommandWith({row.driveSpec, "-na"});
-        EXPECT_EQ(outcome.output.substr(0, row.start.size()), row.start) << row.driveSpec;
-        EXPECT_EQ(outcome.exitCode, row.start[0] == 'i' ? 1 : 0) << row.driveSpec;
-    }
-}
-
 }  // namespace

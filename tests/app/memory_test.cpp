@@ -37,11 +37,4 @@ TEST(MemoryRoutines, WriteExactlyTheBytesAsked) {
     }
 }
 
-TEST(MemoryRoutines, AllocZeroedGivesZeroedHeapBlocks) {
-    unsigned char* block = static_cast<unsigned char*>(AllocZeroed(20000));
-    ASSERT_NE(block, nullptr);
-    for (int i = 0; i < 20000; ++i) ASSERT_EQ(block[i], 0) << i;
-    EXPECT_NE(FreeBlock(block), 0);
-}
-
 }  // namespace

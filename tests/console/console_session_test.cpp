@@ -47,26 +47,6 @@ TEST(SetTextColor, NothingIsWrittenWithoutSavedAttributes) {
     EXPECT_TRUE(console.attributesWritten.empty());
 }
 
-TEST(CtrlHandler, HandlesInterruptsAndSessionEndsOnly) {
-    for (DWORD event = 0; event < 10; ++event) {
-        bool handled = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT ||
-                       event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT;
-        EXPECT_EQ(CtrlHandler(event) != 0, handled) << event;
-    }
-}
-
-TEST(IsOwnConsole, OnlyWhenTheWindowBelongsToThisProcess) {
-    {
-        ConsoleSession session;  // the test runs without a console window
-        EXPECT_FALSE(session.IsOwnConsole());
-    }
-    for (bool owned : {true, false}) {
-        FakeConsole console(true, owned);
-        ConsoleSession session;
-        EXPECT_EQ(session.IsOwnConsole() != 0, owned);
-    }
-}
-
 TEST(ConsoleSession, RedirectedOutputGetsTheConsoleBytesAndNoColourCall) {
     FakeConsole console(false, false);
     FakeDevice fake;

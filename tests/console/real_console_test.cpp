@@ -4,6 +4,7 @@
 #include "console/console_session.h"
 #include "console/key_waits.h"
 #include "tests/support/fake_console.h"
+#include "tests/support/input_records.h"
 
 #include <gtest/gtest.h>
 
@@ -17,23 +18,6 @@ bool HaveConsole() {
     CONSOLE_SCREEN_BUFFER_INFO info;
     return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) &&
            GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info);
-}
-
-WORD CurrentAttributes() {
-    CONSOLE_SCREEN_BUFFER_INFO info = {};
-    GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info);
-    return info.wAttributes;
-}
-
-INPUT_RECORD Key(bool down, WORD virtualKey, char character, DWORD state = 0) {
-    INPUT_RECORD record = {};
-    record.EventType = KEY_EVENT;
-    record.Event.KeyEvent.bKeyDown = down;
-    record.Event.KeyEvent.wRepeatCount = 1;
-    record.Event.KeyEvent.wVirtualKeyCode = virtualKey;
-    record.Event.KeyEvent.uChar.AsciiChar = character;
-    record.Event.KeyEvent.dwControlKeyState = state;
-    return record;
 }
 
 // Writes the records into the console input after the given delays.
@@ -59,30 +43,6 @@ protected:
         if (!HaveConsole()) GTEST_SKIP() << "no console: run by tests/console/real-console-check";
     }
 };
-
-TEST_F(RealConsole, ColoursFollowTheSavedAttributes) {
-    const struct {
-        WORD start;
-        WORD color;
-        WORD shown;
-    } rows[] = {
-        {0x07, 14, 0x0E}, {0x07, 10, 0x0A}, {0x07, 12, 0x0C}, {0xF0, 14, 0xF6},
-        {0xF0, 10, 0xF2}, {0xF0, 12, 0xF4}, {0x1F, 12, 0x1C}, {0x70, 14, 0x7E},
-    };
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    WORD original = CurrentAttributes();
-    for (const auto& row : rows) {
-        SetConsoleTextAttribute(output, row.start);
-        ConsoleSession session;
-        EXPECT_FALSE(session.m_isOutputRedirected);
-        EXPECT_EQ(session.m_wSavedAttributes, row.start);
-        session.SetTextColor(row.color);
-        EXPECT_EQ(CurrentAttributes(), row.shown) << std::hex << row.start << " " << row.color;
-        session.SetTextColor(0);
-        EXPECT_EQ(CurrentAttributes(), row.start);
-    }
-    SetConsoleTextAttribute(output, original);
-}
 
 TEST_F(RealConsole, SleepOrKeyEndsAtTheReleaseAndEmptiesTheQueue) {
     std::thread typist = TypeLater({{300, Key(true, VK_RETURN, '\r')}, {100, Key(false, VK_RETURN, '\r')},

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -23,46 +22,16 @@ struct CrashRun {
 // Starts program with an invalid drive and a pause, so it is waiting when a
 // thread is started in it at an address where nothing can run.
 CrashRun CrashWhilePausing(const std::string& program) {
-    CrashRun run = {"", 0xFFFFFFFF};
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process = {};
-    std::string line = "Traywake Q: -na -w:10000";
-    bool started = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                  nullptr, &startup, &process);
-    CloseHandle(writeEnd);
-    if (!started) {
-        CloseHandle(readEnd);
-        return run;
-    }
-    std::thread reader([&] {
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) run.output.append(buffer, got);
-    });
+    RunningProgram running(program, "Traywake Q: -na -w:10000");
     // The failure pause has begun once the abort line is out.
-    for (int i = 0; i < 100 && run.output.find("abort") == std::string::npos; ++i) Sleep(50);
+    running.AwaitOutput("abort", 5000);
     Sleep(200);
-    HANDLE thread = CreateRemoteThread(process.hProcess, nullptr, 0,
+    HANDLE thread = CreateRemoteThread(running.process(), nullptr, 0,
                                        reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<ULONG_PTR>(0x10)),
                                        nullptr, 0, nullptr);
     if (thread) CloseHandle(thread);
-    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 0xDEAD);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    reader.join();
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    CloseHandle(readEnd);
-    return run;
+    running.Finish(20000);
+    return {running.Output(), running.ExitCode()};
 }
 
 // A fresh folder with a copy of Traywake.exe in it.

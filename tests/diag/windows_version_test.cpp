@@ -91,14 +91,6 @@ TEST(ProbeWindowsVersion, FailedCallReadsAsAnOldNonNtSystem) {
     EXPECT_EQ(info.dwVersion, 0u);
 }
 
-TEST(ProbeWindowsVersion, TheRealSystemIsNt) {
-    OsVersionInfo info = {};
-    ProbeWindowsVersion(&info);
-    EXPECT_TRUE(info.isNT);
-    EXPECT_GE(info.dwMajor, 5u);
-    EXPECT_STREQ(info.szPlatform, L"Win32");
-}
-
 TEST(LoadCommand, RefusesOutsideTheNtFamily) {
     for (bool succeeds : {true, false}) {
         ScriptedVersion version(1, 4, 90, succeeds);

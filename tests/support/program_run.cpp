@@ -2,7 +2,6 @@
 // its standard output and exit code.
 #include "tests/support/program_run.h"
 
-#include <thread>
 #include <vector>
 
 std::string BuildDirectory() {
@@ -12,50 +11,88 @@ std::string BuildDirectory() {
     return directory.substr(0, directory.find_last_of('\\') + 1);
 }
 
-ProgramRun RunProgram(const std::string& program, const std::string& commandLine, DWORD limitMs,
-                      const char* directory) {
-    ProgramRun run;
+RunningProgram::RunningProgram(const std::string& program, const std::string& commandLine,
+                               const char* directory) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    if (!CreatePipe(&readEnd_, &writeEnd, &inherit, 0)) return;
+    SetHandleInformation(readEnd_, HANDLE_FLAG_INHERIT, 0);
     HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                OPEN_EXISTING, 0, nullptr);
-
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = input;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process = {};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back(0);
-    BOOL started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                  CREATE_NO_WINDOW, nullptr, directory, &startup, &process);
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        directory, &startup, &process_))
+        process_ = {};
     CloseHandle(writeEnd);
     CloseHandle(input);
-    if (!started) {
-        CloseHandle(readEnd);
-        return run;
-    }
-
     // Read on a thread so a program that writes much cannot block on a full pipe.
-    std::thread reader([&] {
+    reader_ = std::thread([this] {
         char buffer[4096];
         DWORD got = 0;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got)
-            run.output.append(buffer, got);
+        while (ReadFile(readEnd_, buffer, sizeof buffer, &got, nullptr) && got) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            output_.append(buffer, got);
+        }
     });
-    run.finished = WaitForSingleObject(process.hProcess, limitMs) == WAIT_OBJECT_0;
-    if (!run.finished) TerminateProcess(process.hProcess, 0xDEAD);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    reader.join();
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(readEnd);
+}
+
+RunningProgram::~RunningProgram() {
+    Finish(0);
+    CloseHandle(readEnd_);
+    if (started()) {
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+}
+
+std::string RunningProgram::Output() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return output_;
+}
+
+bool RunningProgram::AwaitOutput(const std::string& text, DWORD limitMs) {
+    for (DWORD waited = 0; waited <= limitMs; waited += 20) {
+        if (Output().find(text) != std::string::npos) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+bool RunningProgram::Finish(DWORD limitMs) {
+    bool ended = false;
+    if (started()) {
+        ended = WaitForSingleObject(process_.hProcess, limitMs) == WAIT_OBJECT_0;
+        if (!ended) TerminateProcess(process_.hProcess, 0xDEAD);
+        WaitForSingleObject(process_.hProcess, INFINITE);
+    }
+    // The pipe closes with the program, so the reader has all there is.
+    if (reader_.joinable()) reader_.join();
+    return ended;
+}
+
+DWORD RunningProgram::ExitCode() {
+    DWORD code = 0xFFFFFFFF;
+    if (started()) GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+ProgramRun RunProgram(const std::string& program, const std::string& commandLine, DWORD limitMs,
+                      const char* directory) {
+    ProgramRun run;
+    {
+        RunningProgram running(program, commandLine, directory);
+        if (!running.started()) return run;
+        run.finished = running.Finish(limitMs);
+        run.exitCode = running.ExitCode();
+        run.output = running.Output();
+    }
     return run;
 }
 

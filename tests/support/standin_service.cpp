@@ -13,41 +13,14 @@ StandinService::StandinService(const std::string& switches) {
     GetTempFileNameA(directory, "vs", 0, path);
     recordPath_ = path;
     DeleteFileA(path);
-
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    std::string program = BuildDirectory() + "vorlan-standin.exe";
-    std::string line = "vorlan-standin -record \"" + recordPath_ + "\" " + switches;
-    bool started = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                  nullptr, nullptr, &startup, &process_);
-    CloseHandle(writeEnd);
-    if (started) {
-        // Its first line says the base pipe is there.
-        std::string said;
-        char c;
-        DWORD got = 0;
-        while (said.find('\n') == std::string::npos && ReadFile(readEnd, &c, 1, &got, nullptr) && got)
-            said += c;
-        ready_ = said.rfind("ready", 0) == 0;
-    }
-    CloseHandle(readEnd);
+    program_.reset(new RunningProgram(BuildDirectory() + "vorlan-standin.exe",
+                                      "vorlan-standin -record \"" + recordPath_ + "\" " + switches));
+    // Its first line says the base pipe is there.
+    ready_ = program_->AwaitOutput("ready", 10000);
 }
 
 StandinService::~StandinService() {
-    if (process_.hProcess) {
-        TerminateProcess(process_.hProcess, 0);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hProcess);
-        CloseHandle(process_.hThread);
-    }
+    program_.reset();  // it serves until stopped
     DeleteFileA(recordPath_.c_str());
 }
 

@@ -2,8 +2,11 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class RunningProgram;
 
 class StandinService {
 public:
@@ -17,7 +20,7 @@ public:
     std::vector<BYTE> Received() const;
 
 private:
-    PROCESS_INFORMATION process_ = {};
     std::string recordPath_;
+    std::unique_ptr<RunningProgram> program_;
     bool ready_ = false;
 };

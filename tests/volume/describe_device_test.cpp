@@ -68,14 +68,7 @@ TEST(DescribeFromDescriptor, EveryBusName) {
         std::vector<BYTE> bytes = DescriptorBytes("Maker", "Disk", bus);
         EXPECT_EQ(FromBytes(bytes, (DWORD)bytes.size()).description,
                   std::string("Maker Disk ") + names[bus] + " Device");
-        char name[32] = "unchanged";
-        EXPECT_TRUE(BusTypeName(bus, name));
-        EXPECT_STREQ(name, names[bus]);
     }
-    char name[32] = "unchanged";
-    EXPECT_FALSE(BusTypeName(21, name));
-    EXPECT_FALSE(BusTypeName(0xFFFFFFFF, name));
-    EXPECT_STREQ(name, "unchanged");
 }
 
 TEST(DescribeFromDescriptor, LongTextsAreCut) {
@@ -203,19 +196,6 @@ TEST(DescribeVolumeDevice, FallbacksWhenTheVolumeDoesNotAnswer) {
                 EXPECT_TRUE(call.find("0x2D1400") != std::string::npos || call.find("0x560000") != std::string::npos) << call;
         }
     }
-}
-
-TEST(DescribeVolumeDevice, VolumeThatAnswersIsDescribedItself) {
-    FakeDevice fake;
-    fake.AddVolume(kPath).descriptor = DescriptorBytes("Generic-", "SD/MMC  ", 7);
-    DWORD bus = 0;
-    char description[kDescriptionChars];
-    char productName[kProductNameChars];
-    DescribeVolumeDevice(kPath.c_str(), DRIVE_REMOVABLE, &bus, description, productName);
-    EXPECT_STREQ(description, "Generic- SD/MMC USB Device");
-    EXPECT_STREQ(productName, "Generic- SD/MMC");
-    EXPECT_EQ(bus, 7u);
-    EXPECT_TRUE(fake.Calls("ioctl " + kPath + " 0x560000").empty());
 }
 
 // Random descriptors placed so that their last returned byte is the last byte
