@@ -17,7 +17,7 @@
 #include "volume/describe_device.h"
 #include "volume/device_calls.h"
 #include "volume/media_probes.h"
-#include "volume/resolve_drive_spec.h"
+#include "volume/resolve_drive.h"
 #include <new>
 
 enum : DWORD {

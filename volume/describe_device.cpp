@@ -9,7 +9,7 @@
 #include "app/memory.h"
 #include "console/trace.h"
 #include "volume/device_calls.h"
-#include "volume/resolve_drive_spec.h"
+#include "volume/resolve_drive.h"
 #include "volume/text_edits.h"
 #include <shlwapi.h>
 #include <winioctl.h>

@@ -9,7 +9,7 @@
 #include "console/con_printf.h"
 #include "diag/error_names.h"
 #include "volume/device_calls.h"
-#include "volume/resolve_drive_spec.h"
+#include "volume/resolve_drive.h"
 #include "volume/text_edits.h"
 #include <winioctl.h>
 

@@ -64,9 +64,6 @@ TEST(ConPrintf, WritesTheExpandedBytesAndReturnsTheirCount) {
         std::string bytes;
     } rows[] = {
         {"a\nb", nullptr, "a\r\nb"},
-        {"a\r\nb", nullptr, "a\r\nb"},
-        {"\n\n", nullptr, "\r\n\r\n"},
-        {"x\r", nullptr, "x\r"},
         {"%s", "", ""},
         {"invalid drive %s - abort\n\n", "Q:", "invalid drive Q: - abort\r\n\r\n"},
     };

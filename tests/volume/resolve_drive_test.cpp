@@ -1,7 +1,7 @@
 // Resolving every DriveSpec form: for real against the test prefix's drives
 // (C: and Z: are volumes, D: an optical drive), and through the device seam
 // for what the prefix cannot show.
-#include "volume/resolve_drive_spec.h"
+#include "volume/resolve_drive.h"
 #include "app/memory.h"
 #include "tests/support/fake_device.h"
 

@@ -6,7 +6,7 @@
 // current directory's. When the mount-point lookup of a letter fails (a drive
 // without medium, say), the letter's NT device is matched against the
 // "Volume{...}" DOS devices instead.
-#include "volume/resolve_drive_spec.h"
+#include "volume/resolve_drive.h"
 #include "app/load_command.h"
 #include "app/memory.h"
 #include "console/con_printf.h"
