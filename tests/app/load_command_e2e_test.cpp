@@ -46,7 +46,7 @@ TEST(LoadCommandEndToEnd, NoAboutOptionInEachPosition) {
     };
     for (const char* arguments : rows) {
         ProgramRun run = RunTraywake(arguments);
-        ASSERT_TRUE(run.finished) << arguments;
+        ASSERT_TRUE(run.finished) << arguments << " start error " << run.startError;
         EXPECT_EQ(run.output, "invalid drive Q: - abort\r\n\r\n") << arguments;
         EXPECT_EQ(run.exitCode, 1u) << arguments;
     }

@@ -27,9 +27,16 @@ RunningProgram::RunningProgram(const std::string& program, const std::string& co
     startup.hStdError = writeEnd;
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back(0);
-    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        directory, &startup, &process_))
-        process_ = {};
+    // Wine has been seen to refuse a start once in a long run, before any of
+    // the program's code ran; one more try tells that apart from a real fault.
+    for (int attempt = 0; attempt < 2 && !process_.hProcess; ++attempt) {
+        if (attempt) Sleep(200);
+        if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                            directory, &startup, &process_)) {
+            startError_ = GetLastError();
+            process_ = {};
+        }
+    }
     CloseHandle(writeEnd);
     CloseHandle(input);
     // Read on a thread so a program that writes much cannot block on a full pipe.
@@ -88,6 +95,7 @@ ProgramRun RunProgram(const std::string& program, const std::string& commandLine
     ProgramRun run;
     {
         RunningProgram running(program, commandLine, directory);
+        run.startError = running.startError();
         if (!running.started()) return run;
         run.finished = running.Finish(limitMs);
         run.exitCode = running.ExitCode();

@@ -24,6 +24,7 @@ public:
     RunningProgram& operator=(const RunningProgram&) = delete;
 
     bool started() const { return process_.hProcess != nullptr; }
+    DWORD startError() const { return startError_; }
     HANDLE process() const { return process_.hProcess; }
     std::string Output();
     // Waits until the output contains text, at most limitMs.
@@ -35,6 +36,7 @@ public:
 
 private:
     PROCESS_INFORMATION process_ = {};
+    DWORD startError_ = 0;
     HANDLE readEnd_ = nullptr;
     std::mutex mutex_;
     std::string output_;
@@ -45,6 +47,7 @@ struct ProgramRun {
     DWORD exitCode = 0xFFFFFFFF;
     std::string output;
     bool finished = false;  // false when it had to be stopped after the time limit
+    DWORD startError = 0;   // why it did not start, if it did not
 };
 
 ProgramRun RunProgram(const std::string& program, const std::string& commandLine,
