@@ -91,6 +91,9 @@ void ConsoleSession::Wait4KeyIfStartedStandalone() {
         DWORD count = 0;
         readable = PeekConsoleInputA(m_hInput, records, kPressAnyKeyRecords, &count);
         if (!readable || FindPressedCharacterKey(records, count)) break;
+        // A full window of records that end nothing (a held Shift+key, say)
+        // would hide every later key: take them out of the queue.
+        if (count == kPressAnyKeyRecords) ReadConsoleInputA(m_hInput, records, count, &count);
     }
     FreeBlock(records);
     if (!readable) Sleep(kUnreadableInputMs);

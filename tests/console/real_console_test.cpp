@@ -84,4 +84,24 @@ TEST_F(RealConsole, PressAnyKeyWaitsForAKeyWithACharacterAndLeavesItQueued) {
     FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
 }
 
+TEST_F(RealConsole, PressAnyKeyIsNotBlindedByAFullQueueOfKeysThatEndNothing) {
+    FakeConsole console(true, true);
+    ConsoleSession session;
+    FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
+    std::thread typist([] {
+        Sleep(300);
+        std::vector<INPUT_RECORD> held(1500, Key(true, 'A', 'A', SHIFT_PRESSED));
+        DWORD written = 0;
+        WriteConsoleInputA(GetStdHandle(STD_INPUT_HANDLE), held.data(), (DWORD)held.size(), &written);
+        Sleep(300);
+        INPUT_RECORD letter = Key(true, 'X', 'x');
+        WriteConsoleInputA(GetStdHandle(STD_INPUT_HANDLE), &letter, 1, &written);
+    });
+    DWORD start = GetTickCount();
+    session.Wait4KeyIfStartedStandalone();
+    typist.join();
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
+}
+
 }  // namespace
