@@ -35,7 +35,6 @@ enum {
 
 HANDLE m_hVol = INVALID_HANDLE_VALUE;
 char OwnModulePath[MAX_PATH];
-BOOL VerboseOutput = FALSE;
 const char kWebAddress[] = "https://traywake.example.org/";
 static char OwnVolumePath[MAX_PATH];
 // The banner names the build, not the system: it reads Win32 under WoW64 too.
@@ -99,7 +98,6 @@ static BOOL OpenVolumeHandle(const char* volumeDevicePath) {
         m_hVol = OpenVolume(volumeDevicePath, GENERIC_READ);
         if (m_hVol == INVALID_HANDLE_VALUE) m_hVol = OpenVolume(volumeDevicePath, 0);
     }
-    if (VerboseOutput) ConPrintf("\nm_hVol=0x%p", m_hVol);
     return deviceGone;
 }
 
@@ -147,7 +145,6 @@ static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
     displayName[0] = 0;
     ResolveDriveSpec(driveSpec, volumeName, displayName);
     UINT driveType = Device.GetDriveTypeA(volumeName);
-    if (VerboseOutput) ConPrintf("drivetype=%s\n", DriveTypeName(driveType));
     char volumeDevicePath[kPathChars];
     lstrcpynA(volumeDevicePath, volumeName, kVolumeDevicePathChars + 1);
     if (volumeName[0] == 0) {
@@ -172,7 +169,6 @@ static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
     }
 
     HANDLE hVolInfo = OpenVolume(volumeDevicePath, 0);
-    if (VerboseOutput) ConPrintf("\nhVolInfo=0x%p", hVolInfo);
     if (hVolInfo == INVALID_HANDLE_VALUE) {
         ConPrintf("\n");
         PrintAbort("%s", "cannot open the drive - abort\n");

@@ -14,8 +14,6 @@ extern HANDLE m_hVol;
 // The program file's path, for the crash dump beside it.
 extern char OwnModulePath[MAX_PATH];
 extern const char kWebAddress[];
-// Diagnostic lines for a debugging session; nothing in the program sets it.
-extern BOOL VerboseOutput;
 
 int RunLoadCommand(int argc, char** args);
 void PrintBanner();

@@ -7,9 +7,7 @@
 // without medium, say), the letter's NT device is matched against the
 // "Volume{...}" DOS devices instead.
 #include "volume/resolve_drive.h"
-#include "app/load_command.h"
 #include "app/memory.h"
-#include "console/con_printf.h"
 #include "volume/device_calls.h"
 #include "volume/text_edits.h"
 #include <shlwapi.h>
@@ -54,7 +52,6 @@ static void ResolveDriveLetter(const char* driveSpec, char* volumeName, char* di
         if (Device.QueryDosDeviceA(displayName, target, kPathChars))
             FindVolumeByDosTarget(target, volumeName);
     }
-    if (VerboseOutput && volumeName[0]) ConPrintf("volume=%s\n", volumeName);
 }
 
 static void ResolveCurrentDirectory(char* volumeName) {
