@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,94 +37,52 @@ std::vector<DWORD> Errors(const PipeCallLog& log) {
     return errors;
 }
 
-TEST(CommandPipeClient, NoServiceMeansElevenQuickAttemptsAndNoOutput) {
-    PipeCallLog log;
-    CommandPipeClient client;
-    ConnectResult result = Connect(client);
-    EXPECT_FALSE(result.connected);
-    EXPECT_EQ(result.output, "");
-    EXPECT_EQ(Errors(log), std::vector<DWORD>(11, ERROR_FILE_NOT_FOUND));
-    EXPECT_TRUE(log.sleeps.empty());
-    EXPECT_EQ(client.m_hPipe, INVALID_HANDLE_VALUE);
-}
-
-TEST(CommandPipeClient, BusyBasePipe) {
-    {
-        StandinService service("-busy 60000");
-        ASSERT_TRUE(service.ready());
-        PipeCallLog log;
+TEST(CommandPipeClient, ConnectAttemptsSleepsAndMessages) {
+    const std::vector<DWORD> none;
+    const struct {
+        const char* name;
+        const char* switches;  // null: no service at all
+        int scriptedBusyOpens;
+        bool connected;
+        std::string output;
+        std::vector<DWORD> openErrors;
+        std::vector<DWORD> sleeps;
+        std::string lastPipe;
+    } rows[] = {
+        {"no service", nullptr, 0, false, "", std::vector<DWORD>(11, ERROR_FILE_NOT_FOUND), none, kBase},
+        {"busy throughout", "-busy 60000", 0, false, "", std::vector<DWORD>(11, ERROR_PIPE_BUSY),
+         std::vector<DWORD>(11, 20), kBase},
+        {"busy twice", "-fake-success", 2, true, "", {ERROR_PIPE_BUSY, ERROR_PIPE_BUSY, 0, 0}, {20, 20, 50}, kBase + "1"},
+        {"refused", "-refuse", 0, false, "", {0}, none, kBase},  // one open, no client pipe
+        {"client pipe late", "-late 300 -instance 7", 0, true, "", {0, ERROR_FILE_NOT_FOUND, 0}, {50, 500}, kBase + "7"},
+        {"client pipe denied", "-deny", 0, false, " error 5 opening VORLAN pipe", {0, ERROR_ACCESS_DENIED}, {50}, kBase + "1"},
+        {"instance 0", "-fake-success -instance 0", 0, true, "", {0, 0}, {50}, kBase + "0"},
+        {"instance 4294967294", "-fake-success -instance 4294967294", 0, true, "", {0, 0}, {50}, kBase + "4294967294"},
+    };
+    for (const auto& row : rows) {
+        std::unique_ptr<StandinService> service;
+        if (row.switches) {
+            service.reset(new StandinService(row.switches));
+            ASSERT_TRUE(service->ready()) << row.name;
+        }
+        PipeCallLog log(row.scriptedBusyOpens);
         CommandPipeClient client;
         ConnectResult result = Connect(client);
-        EXPECT_FALSE(result.connected);
-        EXPECT_EQ(result.output, "");
-        EXPECT_EQ(Errors(log), std::vector<DWORD>(11, ERROR_PIPE_BUSY));
-        EXPECT_EQ(log.sleeps, std::vector<DWORD>(11, 20));
-    }
-    {
-        StandinService service("-fake-success");
-        PipeCallLog log(2);  // busy at the first two attempts
-        CommandPipeClient client;
-        ConnectResult result = Connect(client);
-        EXPECT_TRUE(result.connected);
-        EXPECT_EQ(Errors(log), (std::vector<DWORD>{ERROR_PIPE_BUSY, ERROR_PIPE_BUSY, 0, 0}));
-        EXPECT_EQ(log.opens.back().name, kBase + "1");
-        EXPECT_EQ(log.sleeps, (std::vector<DWORD>{20, 20, 50}));
+        EXPECT_EQ(result.connected != 0, row.connected) << row.name;
+        EXPECT_EQ(result.output, row.output) << row.name;
+        EXPECT_EQ(Errors(log), row.openErrors) << row.name;
+        EXPECT_EQ(log.sleeps, row.sleeps) << row.name;
+        EXPECT_EQ(log.opens.back().name, row.lastPipe) << row.name;
         // Both pipes at identification level: a squatter on the name cannot
         // act as the user who runs Traywake.
         for (const PipeCallLog::Open& open : log.opens)
             EXPECT_EQ(open.flags & (SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION | SECURITY_IMPERSONATION),
                       (DWORD)(SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION));
-        client.Disconnect();
-    }
-}
-
-TEST(CommandPipeClient, RefusedClient) {
-    StandinService service("-refuse");
-    PipeCallLog log;
-    CommandPipeClient client;
-    ConnectResult result = Connect(client);
-    EXPECT_FALSE(result.connected);
-    EXPECT_EQ(result.output, "");
-    EXPECT_EQ(client.m_nInstance, 0xFFFFFFFFu);
-    EXPECT_EQ(log.opens.size(), 1u);
-    EXPECT_TRUE(log.sleeps.empty());
-    // The refusal came after a hello: the base pipe was used and closed.
-    EXPECT_EQ(service.Received(), (std::vector<BYTE>{0xFF, 0xFF, 0xFF, 0xFF}));
-}
-
-TEST(CommandPipeClient, PerClientPipeLateOrDenied) {
-    {
-        StandinService service("-late 300 -instance 7");
-        PipeCallLog log;
-        CommandPipeClient client;
-        ConnectResult result = Connect(client);
-        EXPECT_TRUE(result.connected);
-        EXPECT_EQ(result.output, "");
-        EXPECT_EQ(Errors(log), (std::vector<DWORD>{0, ERROR_FILE_NOT_FOUND, 0}));
-        EXPECT_EQ(log.opens[1].name, kBase + "7");
-        EXPECT_EQ(log.sleeps, (std::vector<DWORD>{50, 500}));
-        client.Disconnect();
-    }
-    {
-        StandinService service("-deny");
-        PipeCallLog log;
-        CommandPipeClient client;
-        ConnectResult result = Connect(client);
-        EXPECT_FALSE(result.connected);
-        EXPECT_EQ(result.output, " error 5 opening VORLAN pipe");
-        EXPECT_EQ(Errors(log), (std::vector<DWORD>{0, ERROR_ACCESS_DENIED}));  // no second open
-        EXPECT_EQ(log.sleeps, (std::vector<DWORD>{50}));
-    }
-}
-
-TEST(CommandPipeClient, InstanceNumbersOfAnyValueNameTheirPipe) {
-    for (const char* instance : {"0", "4294967294"}) {
-        StandinService service(std::string("-fake-success -instance ") + instance);
-        PipeCallLog log;
-        CommandPipeClient client;
-        EXPECT_TRUE(Connect(client).connected) << instance;
-        EXPECT_EQ(log.opens.back().name, kBase + instance);
-        client.Disconnect();
+        if (row.connected) {
+            client.Disconnect();
+        } else {
+            EXPECT_EQ(client.m_hPipe, INVALID_HANDLE_VALUE) << row.name;
+        }
     }
 }
 
