@@ -39,8 +39,8 @@ TEST(ProgramResources, VersionResource) {
         {"ProductName", "Traywake"},
         {"FileVersion", "1,6,0,0"},
         {"ProductVersion", "1,6,0,0"},
-        {"CompanyName", "The Traywake developers"},
-        {"LegalCopyright", "Copyright (C) 2026 The Traywake developers"},
+        {"CompanyName", "Traywake"},
+        {"LegalCopyright", "(C) 2026 Traywake"},
         {"LegalTrademarks", ""},
         {"PrivateBuild", ""},
         {"SpecialBuild", ""},
@@ -83,13 +83,17 @@ std::string Resource(HMODULE module, LPCSTR type, LPCSTR name) {
     return std::string(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
 }
 
-TEST(ProgramResources, ManifestAndIcon) {
+TEST(ProgramResources, VersionBlockSizeManifestAndIcon) {
     const char* supportedOs[] = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
                                  "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
                                  "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
     for (const std::string& program : Programs()) {
         HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module, nullptr) << program;
+        // The program reads its version block into 1024 bytes; it must fit.
+        std::string version = Resource(module, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1));
+        EXPECT_GT(version.size(), 0u);
+        EXPECT_LE(version.size(), 1024u) << program;
         std::string manifest = Resource(module, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
         EXPECT_NE(manifest.find("<assemblyIdentity version=\"1.0.0.0\" processorArchitecture=\"*\" name=\" \" type=\"win32\"/>"),
                   std::string::npos) << program;
