@@ -100,12 +100,4 @@ TEST_F(SplitCommandLineTest, LongArgumentIsNotTruncated) {
               (std::vector<std::string>{"Traywake", longWord, "y"}));
 }
 
-TEST(IsArgSeparator, OnlySpaceTabLfFfCrInTheLowByte) {
-    for (int c = -512; c < 512; ++c) {
-        int low = c & 0xFF;
-        bool expected = low == ' ' || low == '\t' || low == '\n' || low == '\f' || low == '\r';
-        EXPECT_EQ(IsArgSeparator(c) != 0, expected) << c;
-    }
-}
-
 }  // namespace

@@ -158,11 +158,9 @@ BOOL WINAPI FakeGetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volum
     return TRUE;
 }
 
-BOOL WINAPI FakeGetVolumePathNameA(LPCSTR fileName, LPSTR volumePath, DWORD maxChars) {
-    auto found = FakeDevice::current->volumePaths.find(fileName);
-    if (found == FakeDevice::current->volumePaths.end()) return Fail(ERROR_FILE_NOT_FOUND);
-    lstrcpynA(volumePath, found->second.c_str(), (int)maxChars);
-    return TRUE;
+// No file lies on a scripted volume: the program's own volume stays unknown.
+BOOL WINAPI FakeGetVolumePathNameA(LPCSTR, LPSTR, DWORD) {
+    return Fail(ERROR_FILE_NOT_FOUND);
 }
 
 UINT WINAPI FakeGetDriveTypeA(LPCSTR rootPath) {

@@ -58,8 +58,6 @@ public:
     // from dosDevices. listNeedsBytes makes smaller buffers fail with
     // ERROR_INSUFFICIENT_BUFFER.
     DWORD listNeedsBytes = 0;
-    // GetVolumePathNameA answers; unlisted paths fail.
-    std::map<std::string, std::string> volumePaths;
     std::map<std::string, UINT> driveTypes;
 
     // "open PATH access=N", "ioctl PATH 0xCODE", "close PATH", "dos NAME",

@@ -113,20 +113,6 @@ TEST(DescribeFromDescriptor, OffsetsOutsideTheReturnedBytesMeanNoText) {
     EXPECT_EQ(FromBytes(bytes, size).productName, "");
 }
 
-TEST(TrimRight, BlanksAndTabsAtTheEndOnly) {
-    const struct {
-        const char* in;
-        const char* out;
-    } rows[] = {{"  a b \t ", "  a b"}, {"", ""}, {" \t", ""}, {"x", "x"}};
-    for (const auto& row : rows) {
-        char text[32];
-        lstrcpyA(text, row.in);
-        EXPECT_EQ(TrimRight(text), text);
-        EXPECT_STREQ(text, row.out);
-    }
-    EXPECT_EQ(TrimRight(nullptr), nullptr);
-}
-
 TEST(ParseDiskExtents, CountsOnlyTheExtentsReturned) {
     std::vector<BYTE> bytes(8 + 3 * 24, 0);
     DWORD claimed = 3, disks[] = {4, 7, 9};
