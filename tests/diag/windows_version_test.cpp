@@ -99,7 +99,7 @@ TEST(LoadCommand, RefusesOutsideTheNtFamily) {
         EXPECT_EQ(outcome.output,
                   "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - abort\r\n\r\n");
         EXPECT_EQ(outcome.exitCode, 2);
-        EXPECT_TRUE(fake.log.empty() || fake.Calls("open").empty());
+        EXPECT_TRUE(fake.log.empty());  // refused before any drive was looked at
     }
 }
 
