@@ -3,7 +3,7 @@
 // There is no C runtime start-up before it, so nothing may rely on static
 // constructors; every process-wide value is a load-time constant.
 #include "app/load_command.h"
-#include "app/memory.h"
+#include "base/memory.h"
 #include "app/split_command_line.h"
 #include "diag/crash_dump.h"
 

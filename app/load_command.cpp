@@ -7,8 +7,10 @@
 // the step where it happens, and ends the run with its exit code.
 #include "app/load_command.h"
 #include "app/load_options.h"
-#include "app/memory.h"
+#include "base/memory.h"
+#include "base/process_records.h"
 #include "console/con_printf.h"
+#include "console/console_calls.h"
 #include "console/console_session.h"
 #include "diag/error_names.h"
 #include "diag/version_stamp.h"
@@ -33,8 +35,6 @@ enum {
     kOwnConsoleFailureMs = 500,
 };
 
-HANDLE m_hVol = INVALID_HANDLE_VALUE;
-char OwnModulePath[MAX_PATH];
 const char kWebAddress[] = "https://traywake.example.org/";
 static char OwnVolumePath[MAX_PATH];
 // The banner names the build, not the system: it reads Win32 under WoW64 too.
@@ -64,9 +64,9 @@ static void PrintAbort(const char* format, const char* text) {
 // of the program's own would close.
 static void FailurePause(const LoadOptions& options) {
     if (options.waitMs > 0)
-        Sleep((DWORD)options.waitMs);
+        ConsoleCall.Sleep((DWORD)options.waitMs);
     else if (Console->IsOwnConsole())
-        Sleep(kOwnConsoleFailureMs);
+        ConsoleCall.Sleep(kOwnConsoleFailureMs);
 }
 
 static int ShowUsage(BOOL withBanner) {
@@ -190,7 +190,7 @@ static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
         if (!ServiceClient->SendCommand(PIPE_CMD_OPEN_VOLUME, 0, volumeDevicePath, 0)) {
             ConPrintf("\nerror opening %s\n", volumeDevicePath);
             // No goodbye: the service sees the pipe break and drops the conversation.
-            CloseHandle(ServiceClient->m_hPipe);
+            ServiceClient->EndWithoutGoodbye();
             ReleaseServiceClient();
             FailurePause(options);
             Console->Wait4KeyIfStartedStandalone();
@@ -230,7 +230,7 @@ int RunLoadCommand(int argc, char** args) {
     char driveSpec[kPathChars];
     lstrcpynA(driveSpec, args[1], kPathChars);
     CharUpperA(driveSpec);
-    if (session.IsOwnConsole()) Sleep(kOwnConsoleSettleMs);
+    if (session.IsOwnConsole()) ConsoleCall.Sleep(kOwnConsoleSettleMs);
     if (driveSpec[0] == '-' || driveSpec[0] == '/') return ShowUsage(options.noAbout);
     return LoadVolume(driveSpec, options);
 }

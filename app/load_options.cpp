@@ -5,8 +5,8 @@
 // "-w:500" and "-n:500" both set the wait. Unknown letters are ignored so that
 // old scripts with options of other versions keep working.
 #include "app/load_options.h"
-#include "volume/resolve_drive.h"
-#include "volume/text_edits.h"
+#include "base/process_records.h"
+#include "base/text_edits.h"
 #include <shlwapi.h>
 
 void InitLoadOptions(LoadOptions* options) {

@@ -4,7 +4,7 @@
 // every argument byte comes from one command-line byte and every closing zero
 // but the last replaces at least one separator, so the block cannot overflow.
 #include "app/split_command_line.h"
-#include "app/memory.h"
+#include "base/memory.h"
 
 BOOL IsArgSeparator(int c) {
     switch (c & 0xFF) {
@@ -16,14 +16,19 @@ BOOL IsArgSeparator(int c) {
 }
 
 char* SplitCommandLine(const char* commandLine, int* count, char** args) {
-    const char* read = commandLine;
     char* block = (char*)AllocZeroed((DWORD)lstrlenA(commandLine) + 1);
+    SplitIntoBlock(commandLine, block, count, args);
+    return block;
+}
+
+void SplitIntoBlock(const char* commandLine, char* block, int* count, char** args) {
+    const char* read = commandLine;
     char* write = block;
     BOOL quoting = FALSE;
 
     *count = 0;
     args[0] = block;
-    if (*read == 0) return block;
+    if (*read == 0) return;
 
     for (;;) {
         ++*count;
@@ -31,7 +36,7 @@ char* SplitCommandLine(const char* commandLine, int* count, char** args) {
             char c = *read;
             if (c == 0) {
                 *write = 0;
-                return block;
+                return;
             }
             if (c == '"') {
                 while (*read == '"') {
@@ -40,7 +45,7 @@ char* SplitCommandLine(const char* commandLine, int* count, char** args) {
                 }
                 if (*read == 0) {
                     *write = 0;
-                    return block;
+                    return;
                 }
                 c = *read;
             }
@@ -51,10 +56,10 @@ char* SplitCommandLine(const char* commandLine, int* count, char** args) {
         *write = 0;
         if (*count == kMaxArgs) {
             args[kMaxArgs] = 0;
-            return block;
+            return;
         }
         while (IsArgSeparator(*read)) ++read;
-        if (*read == 0) return block;
+        if (*read == 0) return;
         ++write;
         args[*count] = write;
     }

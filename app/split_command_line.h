@@ -15,3 +15,5 @@ BOOL IsArgSeparator(int c);
 // FreeBlock. Entries from *count on are unset, except that entry 31 is null
 // when the cap of 31 arguments stopped the splitting.
 char* SplitCommandLine(const char* commandLine, int* count, char** args);
+// The splitting itself, into a block of at least lstrlenA(commandLine) + 1 bytes.
+void SplitIntoBlock(const char* commandLine, char* block, int* count, char** args);

@@ -3,7 +3,7 @@
 // No console call is made here on purpose: redirected output must receive the
 // very bytes the console would show.
 #include "console/con_printf.h"
-#include "app/memory.h"
+#include "base/memory.h"
 
 char* LfToCrLf(char* text) {
     char work[kTextBufferSize];

@@ -1,4 +1,4 @@
-// The program's seam in front of the console ownership and colour calls.
+// The program's seam in front of the console calls.
 //
 // Forwarding functions keep the table a load-time constant (see the device
 // seam for why).
@@ -16,15 +16,53 @@ static BOOL WINAPI SystemIsWindowVisible(HWND window) {
     return IsWindowVisible(window);
 }
 
+static BOOL WINAPI SystemGetConsoleScreenBufferInfo(HANDLE output,
+                                                    PCONSOLE_SCREEN_BUFFER_INFO info) {
+    return GetConsoleScreenBufferInfo(output, info);
+}
+
 static BOOL WINAPI SystemSetConsoleTextAttribute(HANDLE output, WORD attributes) {
     return SetConsoleTextAttribute(output, attributes);
+}
+
+static void WINAPI SystemSleep(DWORD milliseconds) {
+    Sleep(milliseconds);
+}
+
+static DWORD WINAPI SystemGetTickCount() {
+    return GetTickCount();
+}
+
+static DWORD WINAPI SystemWaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+    return WaitForSingleObject(handle, milliseconds);
+}
+
+static BOOL WINAPI SystemReadConsoleInputA(HANDLE input, PINPUT_RECORD records, DWORD length,
+                                           LPDWORD count) {
+    return ReadConsoleInputA(input, records, length, count);
+}
+
+static BOOL WINAPI SystemPeekConsoleInputA(HANDLE input, PINPUT_RECORD records, DWORD length,
+                                           LPDWORD count) {
+    return PeekConsoleInputA(input, records, length, count);
+}
+
+static BOOL WINAPI SystemFlushConsoleInputBuffer(HANDLE input) {
+    return FlushConsoleInputBuffer(input);
 }
 
 extern constexpr ConsoleCalls SystemConsoleCalls = {
     SystemGetConsoleWindow,
     SystemGetWindowThreadProcessId,
     SystemIsWindowVisible,
+    SystemGetConsoleScreenBufferInfo,
     SystemSetConsoleTextAttribute,
+    SystemSleep,
+    SystemGetTickCount,
+    SystemWaitForSingleObject,
+    SystemReadConsoleInputA,
+    SystemPeekConsoleInputA,
+    SystemFlushConsoleInputBuffer,
 };
 
 ConsoleCalls ConsoleCall = SystemConsoleCalls;

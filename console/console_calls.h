@@ -1,11 +1,11 @@
 // The program's seam in front of the console calls whose answers decide what
-// the program does: who owns the console window, whether it is visible, and
-// the colour call.
+// the program does: who owns the console window and whether it is visible,
+// what the screen's colours are, the colour call, the clock and sleeps of the
+// waits, and the reads of console input.
 //
-// Ownership decides whether the program waits before it ends, and a test
-// machine never gives the program a console of its own; the colour call is
-// here so tests can see which attributes are written, and that none are when
-// output is redirected.
+// A test machine never gives the program a console of its own, a key press at
+// a chosen moment or a clock it can step; tests script those here and see
+// every colour written and every pause taken. All decisions stay above it.
 #pragma once
 #include <windows.h>
 
@@ -13,7 +13,16 @@ struct ConsoleCalls {
     HWND (WINAPI* GetConsoleWindow)();
     DWORD (WINAPI* GetWindowThreadProcessId)(HWND window, LPDWORD processId);
     BOOL (WINAPI* IsWindowVisible)(HWND window);
+    BOOL (WINAPI* GetConsoleScreenBufferInfo)(HANDLE output, PCONSOLE_SCREEN_BUFFER_INFO info);
     BOOL (WINAPI* SetConsoleTextAttribute)(HANDLE output, WORD attributes);
+    void (WINAPI* Sleep)(DWORD milliseconds);
+    DWORD (WINAPI* GetTickCount)();
+    DWORD (WINAPI* WaitForSingleObject)(HANDLE handle, DWORD milliseconds);
+    BOOL (WINAPI* ReadConsoleInputA)(HANDLE input, PINPUT_RECORD records, DWORD length,
+                                     LPDWORD count);
+    BOOL (WINAPI* PeekConsoleInputA)(HANDLE input, PINPUT_RECORD records, DWORD length,
+                                     LPDWORD count);
+    BOOL (WINAPI* FlushConsoleInputBuffer)(HANDLE input);
 };
 
 extern ConsoleCalls ConsoleCall;

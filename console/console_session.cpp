@@ -5,7 +5,7 @@
 // a colour is used, which stays readable. When output is not a console the
 // saved attributes are 0 and no colour call is made at all.
 #include "console/console_session.h"
-#include "app/memory.h"
+#include "base/memory.h"
 #include "console/console_calls.h"
 
 ConsoleSession* Console;
@@ -33,7 +33,7 @@ ConsoleSession::ConsoleSession() {
     SetConsoleMode(m_hInput, ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT);
     CONSOLE_SCREEN_BUFFER_INFO info;
     FillBytes(&info, 0, sizeof info);
-    m_wSavedAttributes = GetConsoleScreenBufferInfo(m_hOutput, &info) ? info.wAttributes : 0;
+    m_wSavedAttributes = ConsoleCall.GetConsoleScreenBufferInfo(m_hOutput, &info) ? info.wAttributes : 0;
 }
 
 WORD ColorAttributes(WORD savedAttributes, WORD color) {

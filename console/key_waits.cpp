@@ -6,7 +6,7 @@
 // pressed together with Alt, Ctrl or Shift. Both poll in short sleeps rather
 // than spin, also when standard input is not a console at all.
 #include "console/key_waits.h"
-#include "app/memory.h"
+#include "base/memory.h"
 #include "console/con_printf.h"
 #include "console/console_session.h"
 #include "console/console_calls.h"
@@ -21,16 +21,20 @@ static BOOL IsPlainKeyRecord(const INPUT_RECORD& record) {
            (record.Event.KeyEvent.dwControlKeyState & kModifierMask) == 0;
 }
 
-DWORD FindReleasedKey(const INPUT_RECORD* records, DWORD count, WORD* rememberedKey) {
+BOOL FindReleasedKey(const INPUT_RECORD* records, DWORD count, WORD* rememberedKey,
+                     WORD* releasedKey) {
     for (DWORD i = 0; i < count; ++i) {
         if (!IsPlainKeyRecord(records[i])) continue;
         const KEY_EVENT_RECORD& key = records[i].Event.KeyEvent;
-        if (key.bKeyDown)
+        if (key.bKeyDown) {
             *rememberedKey = key.wVirtualKeyCode;
-        else if (key.wVirtualKeyCode == *rememberedKey)
-            return key.wVirtualKeyCode;
+        } else if (key.wVirtualKeyCode == *rememberedKey) {
+            // The code may be 0 (keys the system cannot name): found is its own answer.
+            *releasedKey = key.wVirtualKeyCode;
+            return TRUE;
+        }
     }
-    return 0;
+    return FALSE;
 }
 
 BOOL FindPressedCharacterKey(const INPUT_RECORD* records, DWORD count) {
@@ -49,22 +53,23 @@ BOOL FindPressedCharacterKey(const INPUT_RECORD* records, DWORD count) {
 DWORD SleepOrKey(DWORD milliseconds) {
     Trace(4, "SleepOrKey(%u)", milliseconds);
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    DWORD start = GetTickCount();
-    FlushConsoleInputBuffer(input);
+    DWORD start = ConsoleCall.GetTickCount();
+    ConsoleCall.FlushConsoleInputBuffer(input);
     INPUT_RECORD records[kSleepRecords];
-    while (GetTickCount() - start < milliseconds) {
-        DWORD waited = WaitForSingleObject(input, kSleepPollMs);
+    while (ConsoleCall.GetTickCount() - start < milliseconds) {
+        DWORD waited = ConsoleCall.WaitForSingleObject(input, kSleepPollMs);
         if (waited == WAIT_TIMEOUT) continue;
         DWORD count = 0;
         // A handle that is not a console is signalled at once and cannot be
         // read; sleep instead of turning the wait into a busy loop.
-        if (waited != WAIT_OBJECT_0 || !ReadConsoleInputA(input, records, kSleepRecords, &count)) {
-            Sleep(kSleepPollMs);
+        if (waited != WAIT_OBJECT_0 ||
+            !ConsoleCall.ReadConsoleInputA(input, records, kSleepRecords, &count)) {
+            ConsoleCall.Sleep(kSleepPollMs);
             continue;
         }
-        DWORD key = FindReleasedKey(records, count, &RememberedKey);
-        if (key) {
-            FlushConsoleInputBuffer(input);
+        WORD key = 0;
+        if (FindReleasedKey(records, count, &RememberedKey, &key)) {
+            ConsoleCall.FlushConsoleInputBuffer(input);
             return key;
         }
     }
@@ -79,23 +84,24 @@ DWORD ConsoleSession::SleepOrKeyIfVisible(DWORD milliseconds) {
 void ConsoleSession::Wait4KeyIfStartedStandalone() {
     Trace(4, "Wait4KeyIfStartedStandalone()");
     if (!ConsoleCall.IsWindowVisible(ConsoleCall.GetConsoleWindow())) return;
-    Sleep(kPressAnyKeyPollMs);
+    ConsoleCall.Sleep(kPressAnyKeyPollMs);
     if (!IsOwnConsole()) return;
 
-    FlushConsoleInputBuffer(m_hInput);
+    ConsoleCall.FlushConsoleInputBuffer(m_hInput);
     ConPrintf("Press any key to close");
     INPUT_RECORD* records = (INPUT_RECORD*)AllocZeroed(kPressAnyKeyRecords * sizeof(INPUT_RECORD));
     BOOL readable;
     for (;;) {
-        Sleep(kPressAnyKeyPollMs);
+        ConsoleCall.Sleep(kPressAnyKeyPollMs);
         DWORD count = 0;
-        readable = PeekConsoleInputA(m_hInput, records, kPressAnyKeyRecords, &count);
+        readable = ConsoleCall.PeekConsoleInputA(m_hInput, records, kPressAnyKeyRecords, &count);
         if (!readable || FindPressedCharacterKey(records, count)) break;
         // A full window of records that end nothing (a held Shift+key, say)
         // would hide every later key: take them out of the queue.
-        if (count == kPressAnyKeyRecords) ReadConsoleInputA(m_hInput, records, count, &count);
+        if (count == kPressAnyKeyRecords)
+            ConsoleCall.ReadConsoleInputA(m_hInput, records, count, &count);
     }
     FreeBlock(records);
-    if (!readable) Sleep(kUnreadableInputMs);
-    Sleep(kPressAnyKeyPollMs);
+    if (!readable) ConsoleCall.Sleep(kUnreadableInputMs);
+    ConsoleCall.Sleep(kPressAnyKeyPollMs);
 }

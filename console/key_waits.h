@@ -17,9 +17,10 @@ extern WORD RememberedKey;
 // the wait, or 0 when the time ran out.
 DWORD SleepOrKey(DWORD milliseconds);
 
-// Record scanning of SleepOrKey: remembers qualifying key-downs and returns
-// the code of a qualifying key-up of the remembered key, else 0.
-DWORD FindReleasedKey(const INPUT_RECORD* records, DWORD count, WORD* rememberedKey);
+// Record scanning of SleepOrKey: remembers qualifying key-downs; TRUE, with
+// its code in releasedKey, at the first qualifying key-up of the remembered key.
+BOOL FindReleasedKey(const INPUT_RECORD* records, DWORD count, WORD* rememberedKey,
+                     WORD* releasedKey);
 // Record scanning of the press-any-key wait: TRUE when a qualifying key
 // record carries a character. Records without one are passed over.
 BOOL FindPressedCharacterKey(const INPUT_RECORD* records, DWORD count);

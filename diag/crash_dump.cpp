@@ -3,11 +3,13 @@
 // The dump goes beside the program file with the extension ".dmp"; when that
 // folder is read-only it goes to the temporary directory as "Quillet.dmp".
 // DBGHELP.DLL is loaded only here, at the moment of the crash, so a normal
-// run never maps it. The exception is always passed on to the system.
+// run never maps it, and from the system directory, so a DLL of that name
+// beside the program never runs. The exception is always passed on to the system.
 #include "diag/crash_dump.h"
-#include "app/load_command.h"
-#include "app/memory.h"
+#include "base/memory.h"
+#include "base/process_records.h"
 #include "console/trace.h"
+#include "diag/load_system_library.h"
 #include <dbghelp.h>
 #include <shlwapi.h>
 
@@ -55,7 +57,7 @@ static void WriteDump(MiniDumpWriteDumpFunction writeDump, EXCEPTION_POINTERS* e
 LONG WINAPI CrashDumpFilter(EXCEPTION_POINTERS* exception) {
     Trace(0, "Exception 0x%08X at 0x%p!", exception->ExceptionRecord->ExceptionCode,
           exception->ExceptionRecord->ExceptionAddress);
-    HMODULE dbghelp = LoadLibraryA("DBGHELP.DLL");
+    HMODULE dbghelp = LoadSystemLibrary("DBGHELP.DLL");
     if (!dbghelp) {
         Trace(0, "\ncannot load dbghelp.dll -> no crashdump\n");
     } else {

@@ -4,22 +4,14 @@
 // it keeps the program's imports to the three system libraries it always
 // needs, and a DLL of that name beside the program is never picked up.
 #include "diag/version_stamp.h"
-#include "app/memory.h"
+#include "base/memory.h"
 #include "console/con_printf.h"
+#include "diag/load_system_library.h"
 
 VersionStamp OwnVersion;
 
 typedef BOOL(WINAPI* GetFileVersionInfoWFunction)(LPCWSTR, DWORD, DWORD, LPVOID);
 typedef BOOL(WINAPI* VerQueryValueWFunction)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
-
-HMODULE LoadSystemLibrary(const char* fileName) {
-    char path[MAX_PATH];
-    UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + 1 + (UINT)lstrlenA(fileName) >= MAX_PATH) return 0;
-    lstrcatA(path, "\\");
-    lstrcatA(path, fileName);
-    return LoadLibraryA(path);
-}
 
 DWORD ParseHexText(const char* text) {
     DWORD value = 0;

@@ -14,7 +14,6 @@ struct VersionStamp {
 
 extern VersionStamp OwnVersion;
 
-HMODULE LoadSystemLibrary(const char* fileName);
 BOOL ReadVersionStamp(VersionStamp* stamp);
 // Reads hexadecimal digits; any other character makes the whole result 0.
 DWORD ParseHexText(const char* text);

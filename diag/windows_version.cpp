@@ -5,15 +5,15 @@
 // reports the true version there. IsWow64Process is looked up at run time
 // because Windows 2000 and early XP do not have it.
 #include "diag/windows_version.h"
-#include "app/memory.h"
+#include "base/memory.h"
 
 OsVersionInfo OsVersion;
 
-static BOOL WINAPI SystemGetVersionExA(LPOSVERSIONINFOA answer) {
+BOOL WINAPI SystemGetVersionAnswer(LPOSVERSIONINFOA answer) {
     return GetVersionExA(answer);
 }
 
-BOOL(WINAPI* GetVersionAnswer)(LPOSVERSIONINFOA answer) = SystemGetVersionExA;
+BOOL(WINAPI* GetVersionAnswer)(LPOSVERSIONINFOA answer) = SystemGetVersionAnswer;
 
 void SetVersionFlags(const OSVERSIONINFOA& answer, OsVersionInfo* info) {
     LONG major = (LONG)answer.dwMajorVersion;

@@ -25,6 +25,7 @@ struct OsVersionInfo {
 extern OsVersionInfo OsVersion;
 // GetVersionExA, replaceable so tests can stand for other systems.
 extern BOOL(WINAPI* GetVersionAnswer)(LPOSVERSIONINFOA answer);
+BOOL WINAPI SystemGetVersionAnswer(LPOSVERSIONINFOA answer);
 
 // The flags that follow from a GetVersionExA answer (zeroed when it failed).
 void SetVersionFlags(const OSVERSIONINFOA& answer, OsVersionInfo* info);

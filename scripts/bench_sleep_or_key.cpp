@@ -1,6 +1,6 @@
 // Bench: how much processor time a 2000 ms SleepOrKey with no key uses. The
 // wait polls; it must not spin, whether standard input is a console or not.
-#include "app/memory.h"
+#include "base/memory.h"
 #include "console/key_waits.h"
 
 #include <windows.h>

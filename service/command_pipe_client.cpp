@@ -2,12 +2,15 @@
 //
 // Pipes are opened for overlapped I/O only so that each read and write can be
 // bounded in time; the conversation itself is strictly one message after the
-// other. Pipes are opened at identification level, so a process that squats on
-// the pipe name cannot act with the rights of the (often elevated) user.
+// other. A call that fails, runs out of time or brings a reply of the wrong
+// size ends the conversation: a reply still on its way could otherwise be
+// read as the answer to the next request. Pipes are opened at identification
+// level, so a process that squats on the pipe name cannot act with the rights
+// of the (often elevated) user.
 #include "service/command_pipe_client.h"
 #include "service/pipe_calls.h"
-#include "app/load_command.h"
-#include "app/memory.h"
+#include "base/memory.h"
+#include "base/process_records.h"
 #include "console/con_printf.h"
 #include "volume/device_calls.h"
 
@@ -20,24 +23,26 @@ static HANDLE OpenPipe(const char* name) {
                             FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, 0);
 }
 
-// One whole read or write, waited for at most PipeIoLimitMs. The byte count
-// is not looked at: the service writes each message whole.
-static BOOL TransferMessage(HANDLE pipe, BOOL isWrite, void* buffer, DWORD bytes) {
+// One read or write, waited for at most PipeIoLimitMs; *transferred gets the
+// byte count. A call that runs out of time fails with ERROR_SEM_TIMEOUT.
+static BOOL TransferMessage(HANDLE pipe, BOOL isWrite, void* buffer, DWORD bytes,
+                            DWORD* transferred) {
+    *transferred = 0;
     OVERLAPPED overlapped;
     FillBytes(&overlapped, 0, sizeof overlapped);
     overlapped.hEvent = CreateEventA(0, TRUE, FALSE, 0);
     if (!overlapped.hEvent) return FALSE;
 
-    DWORD transferred = 0;
     BOOL done = isWrite ? WriteFile(pipe, buffer, bytes, 0, &overlapped)
                         : ReadFile(pipe, buffer, bytes, 0, &overlapped);
-    if (!done && GetLastError() == ERROR_IO_PENDING) {
+    if (done || GetLastError() == ERROR_IO_PENDING) {
         if (WaitForSingleObject(overlapped.hEvent, PipeIoLimitMs) == WAIT_OBJECT_0) {
-            done = GetOverlappedResult(pipe, &overlapped, &transferred, FALSE);
+            done = GetOverlappedResult(pipe, &overlapped, transferred, FALSE);
         } else {
             CancelIo(pipe);
-            GetOverlappedResult(pipe, &overlapped, &transferred, TRUE);
+            GetOverlappedResult(pipe, &overlapped, transferred, TRUE);
             SetLastError(ERROR_SEM_TIMEOUT);
+            done = FALSE;
         }
     }
     DWORD error = GetLastError();
@@ -48,6 +53,7 @@ static BOOL TransferMessage(HANDLE pipe, BOOL isWrite, void* buffer, DWORD bytes
 
 CommandPipeClient::CommandPipeClient() {
     m_nInstance = (DWORD)-1;
+    m_dwEndError = 0;
 }
 
 BOOL CommandPipeClient::Connect() {
@@ -61,8 +67,9 @@ BOOL CommandPipeClient::Connect() {
     if (basePipe == INVALID_HANDLE_VALUE) return FALSE;
 
     LONG hello = PIPE_HELLO;
-    if (TransferMessage(basePipe, TRUE, &hello, sizeof hello))
-        TransferMessage(basePipe, FALSE, &m_nInstance, sizeof m_nInstance);
+    DWORD transferred;
+    if (TransferMessage(basePipe, TRUE, &hello, sizeof hello, &transferred))
+        TransferMessage(basePipe, FALSE, &m_nInstance, sizeof m_nInstance, &transferred);
     CloseHandle(basePipe);
     if (m_nInstance == (DWORD)-1) return FALSE;
 
@@ -82,8 +89,20 @@ BOOL CommandPipeClient::Connect() {
     return TRUE;
 }
 
+// Ends the conversation for good: every later command fails with error.
+BOOL CommandPipeClient::FailConversation(DWORD error) {
+    m_dwEndError = error;
+    EndWithoutGoodbye();
+    SetLastError(error);
+    return FALSE;
+}
+
 BOOL CommandPipeClient::SendCommand(LONG command, DWORD param, const char* path,
                                     PipeReply* replyCopy) {
+    if (m_hPipe == INVALID_HANDLE_VALUE) {
+        SetLastError(m_dwEndError ? m_dwEndError : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
     // A successful command leaves the caller's last error as it was.
     DWORD callerError = GetLastError();
     PipeRequest request;
@@ -91,11 +110,19 @@ BOOL CommandPipeClient::SendCommand(LONG command, DWORD param, const char* path,
     request.nCommand = command;
     request.dwParam = param;
     if (path) lstrcpynA(request.szPath, path, sizeof request.szPath);
-    if (!TransferMessage(m_hPipe, TRUE, &request, sizeof request)) return FALSE;
+    DWORD transferred;
+    if (!TransferMessage(m_hPipe, TRUE, &request, sizeof request, &transferred))
+        return FailConversation(GetLastError());
 
     PipeReply reply;
     FillBytes(&reply, 0, sizeof reply);
-    if (!TransferMessage(m_hPipe, FALSE, &reply, sizeof reply)) return FALSE;
+    if (!TransferMessage(m_hPipe, FALSE, &reply, sizeof reply, &transferred))
+        return FailConversation(GetLastError());
+    // A short, torn or long reply: the messages no longer line up.
+    DWORD following = 0;
+    if (transferred != sizeof reply ||
+        (PeekNamedPipe(m_hPipe, 0, 0, 0, &following, 0) && following != 0))
+        return FailConversation(ERROR_INVALID_DATA);
     if (replyCopy) CopyBytes(replyCopy, &reply, sizeof reply);
     if (reply.bSuccess) {
         SetLastError(callerError);
@@ -105,11 +132,17 @@ BOOL CommandPipeClient::SendCommand(LONG command, DWORD param, const char* path,
     return FALSE;
 }
 
+void CommandPipeClient::EndWithoutGoodbye() {
+    if (m_hPipe != INVALID_HANDLE_VALUE) CloseHandle(m_hPipe);
+    m_hPipe = INVALID_HANDLE_VALUE;
+}
+
 void CommandPipeClient::Disconnect() {
     if (m_hPipe == INVALID_HANDLE_VALUE) return;
     LONG goodbye = PIPE_GOODBYE;
-    TransferMessage(m_hPipe, TRUE, &goodbye, sizeof goodbye);
-    CloseHandle(m_hPipe);
+    DWORD transferred;
+    TransferMessage(m_hPipe, TRUE, &goodbye, sizeof goodbye, &transferred);
+    EndWithoutGoodbye();
 }
 
 BOOL SendVolumeControl(DWORD code) {

@@ -55,11 +55,20 @@ extern DWORD PipeIoLimitMs;
 struct CommandPipeClient {
     DWORD m_nInstance;
     HANDLE m_hPipe;
+    // Why the conversation ended early; 0 while it goes on.
+    DWORD m_dwEndError;
 
     CommandPipeClient();
     BOOL Connect();
+    // Fails at once, with the error that ended it, once the conversation ended.
     BOOL SendCommand(LONG command, DWORD param, const char* path, PipeReply* replyCopy);
+    // Closes the per-client pipe with no goodbye; the service sees it break.
+    void EndWithoutGoodbye();
+    // Says goodbye and closes the per-client pipe; m_hPipe is invalid after.
     void Disconnect();
+
+private:
+    BOOL FailConversation(DWORD error);
 };
 
 // The service client of this run, if the volume had to be opened by the service.

@@ -2,178 +2,129 @@
 //
 // It listens on the base command pipe, answers each hello with an instance
 // number, serves that client on its own per-client pipe (opening the named
-// volume on command 1 and sending control codes to it on command 2), and
-// ends the conversation on goodbye. Clients are served one after another
-// until the process is stopped. Switches make it misbehave in the ways a
-// real service might, so the client's handling of each can be tested.
+// volume on command 1, sending control codes to it on command 2) and ends the
+// conversation at goodbye or when the pipe breaks. Clients are served one
+// after another until the process is stopped. Switches make it misbehave as
+// a real service might; every message received is appended to a file.
 #include "service/command_pipe_client.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 namespace {
 
 struct Behaviour {
-    bool refuse = false;            // answer -1 to every hello
-    DWORD busyMs = 0;               // keep the base pipe busy this long after start
-    DWORD lateMs = 0;               // create the per-client pipe this late
-    bool deny = false;              // per-client pipe refuses read-write opens (ACCESS_DENIED)
-    DWORD failOpen = 0;             // fail command 1 with this error
-    DWORD failControl = 0;          // fail command 2 with this error
-    bool fakeSuccess = false;       // reply success without touching a device
-    bool silent = false;            // never reply to a request
-    int shortReply = -1;            // reply with only this many bytes
-    bool longReply = false;         // reply with twice the bytes of a reply
-    bool garbage = false;           // reply with random bytes
-    bool breakPipe = false;         // close the pipe when the first request arrives
-    DWORD firstInstance = 1;        // instance number of the first client
-    std::string recordPath;         // append every message received to this file
-};
-
-Behaviour behaviour;
+    bool refuse = false;       // answer -1 to every hello
+    DWORD failOpen = 0;        // fail command 1 with this error
+    DWORD failControl = 0;     // fail command 2 with this error
+    bool fakeSuccess = false;  // succeed without a device
+    DWORD slowMs = 0;          // reply to command 2 this late, or at the next request
+    int replyBytes = sizeof(PipeReply);  // of replies to command 2: -short N, -long
+    std::string recordPath;
+} behaviour;
 
 void Record(const void* bytes, DWORD size) {
     if (behaviour.recordPath.empty() || size == 0) return;
-    HANDLE file = CreateFileA(behaviour.recordPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                              OPEN_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileA(behaviour.recordPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                              nullptr, OPEN_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, bytes, size, &written, nullptr);
     CloseHandle(file);
 }
 
-// Waits for a client on a pipe instance, at most limitMs.
-bool AwaitClient(HANDLE pipe, DWORD limitMs) {
+// One overlapped read or write, or a client connection (buffer null), waited
+// for at most limitMs. A cancelled call is waited for too: the OVERLAPPED on
+// this frame may be written until the cancel is done.
+bool Transfer(HANDLE pipe, bool isWrite, void* buffer, DWORD size, DWORD limitMs, DWORD* got) {
     OVERLAPPED overlapped = {};
     overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    bool connected = ConnectNamedPipe(pipe, &overlapped) != 0;
+    BOOL started = !buffer  ? ConnectNamedPipe(pipe, &overlapped)
+                   : isWrite ? WriteFile(pipe, buffer, size, nullptr, &overlapped)
+                             : ReadFile(pipe, buffer, size, nullptr, &overlapped);
     DWORD error = GetLastError();
-    if (!connected && error == ERROR_PIPE_CONNECTED) connected = true;
-    if (!connected && error == ERROR_IO_PENDING) {
-        if (WaitForSingleObject(overlapped.hEvent, limitMs) == WAIT_OBJECT_0) {
-            DWORD ignored = 0;
-            connected = GetOverlappedResult(pipe, &overlapped, &ignored, FALSE) != 0;
-        } else {
-            CancelIo(pipe);
-        }
+    bool done = false;
+    *got = 0;
+    if (!buffer && !started && error == ERROR_PIPE_CONNECTED) {
+        done = true;
+    } else if (started || error == ERROR_IO_PENDING) {
+        if (WaitForSingleObject(overlapped.hEvent, limitMs) != WAIT_OBJECT_0) CancelIo(pipe);
+        done = GetOverlappedResult(pipe, &overlapped, got, TRUE) != 0;
     }
-    CloseHandle(overlapped.hEvent);
-    return connected;
-}
-
-bool ReadSome(HANDLE pipe, void* buffer, DWORD size, DWORD* got) {
-    OVERLAPPED overlapped = {};
-    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    bool done = ReadFile(pipe, buffer, size, nullptr, &overlapped) || GetLastError() == ERROR_IO_PENDING;
-    done = done && GetOverlappedResult(pipe, &overlapped, got, TRUE);
     CloseHandle(overlapped.hEvent);
     return done;
 }
 
-bool WriteAll(HANDLE pipe, const void* buffer, DWORD size) {
-    OVERLAPPED overlapped = {};
-    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    DWORD written = 0;
-    bool done = WriteFile(pipe, buffer, size, nullptr, &overlapped) || GetLastError() == ERROR_IO_PENDING;
-    done = done && GetOverlappedResult(pipe, &overlapped, &written, TRUE);
-    CloseHandle(overlapped.hEvent);
-    return done;
+bool ReadRequest(HANDLE pipe, PipeRequest* request, DWORD limitMs, DWORD* size) {
+    *request = {};
+    return Transfer(pipe, false, request, sizeof *request, limitMs, size) && *size > 0;
 }
 
-// Reads one client message: a 4-byte goodbye or a whole request.
-bool ReadMessage(HANDLE pipe, PipeRequest* request, DWORD* size) {
-    *size = 0;
-    BYTE* bytes = reinterpret_cast<BYTE*>(request);
-    while (*size < sizeof *request) {
-        DWORD got = 0;
-        if (!ReadSome(pipe, bytes + *size, sizeof *request - *size, &got) || got == 0) return false;
-        *size += got;
-        if (*size >= 4 && request->nCommand == PIPE_GOODBYE) return true;
-    }
-    return true;
-}
-
-void Reply(HANDLE pipe, bool success, DWORD error) {
+void Reply(HANDLE pipe, bool success, DWORD error, DWORD size) {
     BYTE bytes[2 * sizeof(PipeReply)] = {};
     PipeReply* reply = reinterpret_cast<PipeReply*>(bytes);
     reply->bSuccess = success ? 1 : 0;
     reply->dwError = success ? 0 : error;
-    DWORD size = sizeof(PipeReply);
-    if (behaviour.garbage)
-        for (BYTE& byte : bytes) byte = (BYTE)std::rand();
-    if (behaviour.longReply) size = sizeof bytes;
-    if (behaviour.shortReply >= 0) size = (DWORD)behaviour.shortReply;
-    WriteAll(pipe, bytes, size);
+    DWORD written = 0;
+    Transfer(pipe, true, bytes, size, INFINITE, &written);
 }
 
 void Converse(HANDLE pipe) {
     HANDLE volume = INVALID_HANDLE_VALUE;
-    for (;;) {
-        PipeRequest request = {};
-        DWORD size = 0;
-        if (!ReadMessage(pipe, &request, &size)) break;
+    PipeRequest request;
+    DWORD size = 0;
+    bool pending = ReadRequest(pipe, &request, INFINITE, &size);
+    while (pending) {
         Record(&request, size);
         if (request.nCommand == PIPE_GOODBYE) break;
-        if (behaviour.breakPipe) break;
-        if (behaviour.silent) {
-            // Hold the conversation open until the client gives up.
-            DWORD got = 0;
-            BYTE sink[64];
-            while (ReadSome(pipe, sink, sizeof sink, &got) && got) {}
-            break;
-        }
         bool success = false;
-        DWORD error = 0;
+        DWORD error = ERROR_INVALID_FUNCTION;
+        DWORD replyDelayMs = 0, replySize = sizeof(PipeReply);
         if (request.nCommand == PIPE_CMD_OPEN_VOLUME) {
-            if (behaviour.failOpen) {
-                error = behaviour.failOpen;
-            } else if (behaviour.fakeSuccess) {
-                success = true;
-            } else {
-                request.szPath[sizeof request.szPath - 1] = 0;
-                volume = CreateFileA(request.szPath, GENERIC_READ | GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-                success = volume != INVALID_HANDLE_VALUE;
-                error = GetLastError();
-            }
+            request.szPath[sizeof request.szPath - 1] = 0;
+            if (volume != INVALID_HANDLE_VALUE) CloseHandle(volume);
+            volume = behaviour.failOpen || behaviour.fakeSuccess
+                         ? INVALID_HANDLE_VALUE
+                         : CreateFileA(request.szPath, GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+            success = !behaviour.failOpen && (behaviour.fakeSuccess || volume != INVALID_HANDLE_VALUE);
+            error = behaviour.failOpen ? behaviour.failOpen : GetLastError();
         } else if (request.nCommand == PIPE_CMD_DEVICE_CONTROL) {
-            if (behaviour.failControl) {
-                error = behaviour.failControl;
-            } else if (behaviour.fakeSuccess) {
-                success = true;
-            } else {
-                DWORD returned = 0;
-                success = DeviceIoControl(volume, request.dwParam, nullptr, 0, nullptr, 0, &returned, nullptr);
-                error = GetLastError();
-            }
-        } else {
-            error = ERROR_INVALID_FUNCTION;
+            DWORD returned = 0;
+            success = !behaviour.failControl &&
+                      (behaviour.fakeSuccess ||
+                       DeviceIoControl(volume, request.dwParam, nullptr, 0, nullptr, 0, &returned, nullptr));
+            error = behaviour.failControl ? behaviour.failControl : GetLastError();
+            replyDelayMs = behaviour.slowMs;
+            replySize = (DWORD)behaviour.replyBytes;
         }
-        Reply(pipe, success, error);
+        if (replyDelayMs) {
+            // Late: at the end of the delay, or as soon as the client asks again.
+            pending = ReadRequest(pipe, &request, replyDelayMs, &size);
+            Reply(pipe, success, error, replySize);
+            if (!pending) pending = ReadRequest(pipe, &request, INFINITE, &size);
+        } else {
+            Reply(pipe, success, error, replySize);
+            pending = ReadRequest(pipe, &request, INFINITE, &size);
+        }
     }
     if (volume != INVALID_HANDLE_VALUE) CloseHandle(volume);
 }
 
 void ServeClient(DWORD instance) {
-    if (behaviour.lateMs) Sleep(behaviour.lateMs);
     char name[300];
     std::snprintf(name, sizeof name, "%s%lu", kPipeBaseName, (unsigned long)instance);
-    // An outbound-only pipe refuses a client that asks to write: ACCESS_DENIED.
-    DWORD access = (behaviour.deny ? PIPE_ACCESS_OUTBOUND : PIPE_ACCESS_DUPLEX) | FILE_FLAG_OVERLAPPED;
-    HANDLE pipe = CreateNamedPipeA(name, access, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1,
+    HANDLE pipe = CreateNamedPipeA(name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1,
                                    4096, 4096, 0, nullptr);
     if (pipe == INVALID_HANDLE_VALUE) return;
-    if (AwaitClient(pipe, 3000)) Converse(pipe);
+    DWORD got = 0;
+    if (Transfer(pipe, false, nullptr, 0, 3000, &got)) Converse(pipe);
     DisconnectNamedPipe(pipe);
     CloseHandle(pipe);
-}
-
-// Occupies the only base pipe instance with a client of our own.
-HANDLE OccupyBasePipe() {
-    return CreateFileA(kPipeBaseName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 int Serve() {
@@ -183,33 +134,23 @@ int Serve() {
         std::printf("cannot create the base pipe: error %lu\n", GetLastError());
         return 1;
     }
-    HANDLE occupant = INVALID_HANDLE_VALUE;
-    if (behaviour.busyMs) {
-        occupant = OccupyBasePipe();
-        AwaitClient(base, 1000);
-    }
     std::printf("ready\n");
     std::fflush(stdout);
-    if (occupant != INVALID_HANDLE_VALUE) {
-        Sleep(behaviour.busyMs);
-        CloseHandle(occupant);
-        DisconnectNamedPipe(base);
-    }
-    DWORD instance = behaviour.firstInstance;
-    for (;;) {
-        if (!AwaitClient(base, INFINITE)) {
-            DisconnectNamedPipe(base);
-            continue;
-        }
+    for (DWORD instance = 1;; DisconnectNamedPipe(base)) {
         LONG hello = 0;
         DWORD got = 0;
-        bool greeted = ReadSome(base, &hello, sizeof hello, &got) && got == sizeof hello;
+        if (!Transfer(base, false, nullptr, 0, INFINITE, &got)) continue;
+        bool greeted = Transfer(base, false, &hello, sizeof hello, 10000, &got) && got == sizeof hello;
         if (greeted) Record(&hello, sizeof hello);
         DWORD answer = behaviour.refuse || !greeted || hello != PIPE_HELLO ? 0xFFFFFFFF : instance;
-        WriteAll(base, &answer, sizeof answer);
+        Transfer(base, true, &answer, sizeof answer, 10000, &got);
         FlushFileBuffers(base);
         DisconnectNamedPipe(base);
-        if (answer != 0xFFFFFFFF) ServeClient(instance++);
+        if (answer == 0xFFFFFFFF) continue;
+        ServeClient(instance);
+        // Tests wait for this line before they read what was received.
+        std::printf("served %lu\n", (unsigned long)instance++);
+        std::fflush(stdout);
     }
 }
 
@@ -218,21 +159,14 @@ const char kHelp[] =
     "Listens on \\\\.\\pipe\\VorlanCmdIfV2 and serves clients one after another until stopped.\n"
     "Prints \"ready\" once the base pipe is there.\n"
     "\n"
-    "  -refuse           answer every hello with -1\n"
-    "  -busy MS          keep the base pipe busy for MS milliseconds after start\n"
-    "  -late MS          create each per-client pipe MS milliseconds after the answer\n"
-    "  -deny             per-client pipe refuses the client (ACCESS_DENIED)\n"
-    "  -fail-open CODE   fail command 1 (open volume) with error CODE\n"
+    "  -refuse             answer every hello with -1\n"
+    "  -fail-open CODE     fail command 1 (open volume) with error CODE\n"
     "  -fail-control CODE  fail command 2 (device control) with error CODE\n"
-    "  -fake-success     reply success without touching a device\n"
-    "  -silent           never reply to a request\n"
-    "  -short N          reply with only N bytes\n"
-    "  -long             reply with twice the bytes of a reply\n"
-    "  -garbage          reply with random bytes\n"
-    "  -break            close the pipe when the first request arrives\n"
-    "  -instance N       number the first client N (default 1)\n"
-    "  -record FILE      append every message received to FILE\n"
-    "  --help            this text\n";
+    "  -fake-success       succeed without opening a device\n"
+    "  -slow MS            reply to command 2 MS ms late, or when the next request comes\n"
+    "  -short N            reply to command 2 with only N bytes (at most a whole reply)\n"
+    "  -long               reply to command 2 with twice the bytes of a reply\n"
+    "  -record FILE        append every message received to FILE\n";
 
 }  // namespace
 
@@ -241,22 +175,16 @@ int main(int argc, char** argv) {
         std::string option = argv[i];
         auto number = [&]() -> DWORD { return i + 1 < argc ? std::strtoul(argv[++i], nullptr, 0) : 0; };
         if (option == "-refuse") behaviour.refuse = true;
-        else if (option == "-busy") behaviour.busyMs = number();
-        else if (option == "-late") behaviour.lateMs = number();
-        else if (option == "-deny") behaviour.deny = true;
+        else if (option == "-fake-success") behaviour.fakeSuccess = true;
         else if (option == "-fail-open") behaviour.failOpen = number();
         else if (option == "-fail-control") behaviour.failControl = number();
-        else if (option == "-fake-success") behaviour.fakeSuccess = true;
-        else if (option == "-silent") behaviour.silent = true;
-        else if (option == "-short") behaviour.shortReply = (int)number();
-        else if (option == "-long") behaviour.longReply = true;
-        else if (option == "-garbage") behaviour.garbage = true;
-        else if (option == "-break") behaviour.breakPipe = true;
-        else if (option == "-instance") behaviour.firstInstance = number();
+        else if (option == "-slow") behaviour.slowMs = number();
+        else if (option == "-short") behaviour.replyBytes = (int)std::min(number(), (DWORD)sizeof(PipeReply));
+        else if (option == "-long") behaviour.replyBytes = 2 * sizeof(PipeReply);
         else if (option == "-record" && i + 1 < argc) behaviour.recordPath = argv[++i];
         else {
             std::fputs(kHelp, stdout);
-            return option == "--help" ? 0 : 2;
+            return 2;
         }
     }
     return Serve();

@@ -6,11 +6,11 @@
 // those the disk fallback only wakes the drive and learns nothing. Nothing
 // here changes a device.
 #include "volume/describe_device.h"
-#include "app/memory.h"
+#include "base/memory.h"
 #include "console/trace.h"
 #include "volume/device_calls.h"
 #include "volume/resolve_drive.h"
-#include "volume/text_edits.h"
+#include "base/text_edits.h"
 #include <shlwapi.h>
 #include <winioctl.h>
 
@@ -42,15 +42,15 @@ static DWORD ReadDword(const BYTE* data, DWORD returnedBytes, DWORD offset) {
     return value;
 }
 
-// The text at offset, cut to kProductNameChars - 1 characters, or no text.
+// The text that starts at offset, inside the returned bytes, and runs to its
+// zero in the zero-filled answer buffer, cut to kProductNameChars - 1
+// characters and never read past the buffer's end; no text otherwise.
 static void ReadDescriptorText(const BYTE* data, DWORD returnedBytes, DWORD offset, char* text) {
-    text[0] = 0;
-    if (offset == 0 || offset >= returnedBytes) return;
-    DWORD end = offset;
-    while (end < returnedBytes && data[end] != 0) ++end;
-    if (end == returnedBytes) return;
-    DWORD length = end - offset;
-    if (length > kProductNameChars - 1) length = kProductNameChars - 1;
+    DWORD length = 0;
+    if (offset != 0 && offset < returnedBytes)
+        while (length < kProductNameChars - 1 && offset + length < kDescriptorBytes &&
+               data[offset + length] != 0)
+            ++length;
     CopyBytes(text, data + offset, length);
     text[length] = 0;
 }
@@ -60,6 +60,7 @@ void DescribeFromDescriptor(const BYTE* descriptor, DWORD returnedBytes, DWORD* 
     char vendor[kProductNameChars];
     char product[kProductNameChars];
     char joined[512];
+    if (returnedBytes > kDescriptorBytes) returnedBytes = kDescriptorBytes;
 
     ReadDescriptorText(descriptor, returnedBytes,
                        ReadDword(descriptor, returnedBytes,

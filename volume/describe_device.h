@@ -16,8 +16,10 @@ enum {
 };
 
 // Reads the descriptor's identification and bus into the three outputs.
-// Offsets at or past returnedBytes, and texts without a zero inside the
-// returned bytes, count as no text; texts are cut to 127 characters.
+// descriptor is the whole kDescriptorBytes answer buffer, zero-filled before
+// the request. A text starts at an offset inside the returned bytes and runs
+// to its zero; offsets at or past returnedBytes count as no text, and texts
+// are cut to 127 characters.
 void DescribeFromDescriptor(const BYTE* descriptor, DWORD returnedBytes, DWORD* busType,
                             char* description, char* productName);
 

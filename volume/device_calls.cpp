@@ -35,6 +35,10 @@ static UINT WINAPI SystemGetDriveTypeA(LPCSTR rootPath) {
     return GetDriveTypeA(rootPath);
 }
 
+static DWORD WINAPI SystemGetCurrentDirectoryA(DWORD maxChars, LPSTR directory) {
+    return GetCurrentDirectoryA(maxChars, directory);
+}
+
 static BOOL WINAPI SystemCloseHandle(HANDLE handle) {
     return CloseHandle(handle);
 }
@@ -46,6 +50,7 @@ extern constexpr DeviceCalls SystemDeviceCalls = {
     SystemGetVolumeNameForVolumeMountPointA,
     SystemGetVolumePathNameA,
     SystemGetDriveTypeA,
+    SystemGetCurrentDirectoryA,
     SystemCloseHandle,
 };
 

@@ -10,7 +10,7 @@
 #include "diag/error_names.h"
 #include "volume/device_calls.h"
 #include "volume/resolve_drive.h"
-#include "volume/text_edits.h"
+#include "base/text_edits.h"
 #include <winioctl.h>
 
 static const DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;

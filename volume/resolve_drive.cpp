@@ -7,12 +7,11 @@
 // without medium, say), the letter's NT device is matched against the
 // "Volume{...}" DOS devices instead.
 #include "volume/resolve_drive.h"
-#include "app/memory.h"
+#include "base/memory.h"
 #include "volume/device_calls.h"
-#include "volume/text_edits.h"
+#include "base/text_edits.h"
 #include <shlwapi.h>
 
-char OwnVolumeName[kOwnVolumeChars];
 DWORD DosDeviceListSize = kDosDeviceListStart;
 
 static const char kVolumePrefix[] = "\\\\?\\Volume{";  // 11 characters
@@ -57,7 +56,10 @@ static void ResolveDriveLetter(const char* driveSpec, char* volumeName, char* di
 static void ResolveCurrentDirectory(char* volumeName) {
     char directory[kPathChars];
     char volumePath[kPathChars];
-    if (!GetCurrentDirectoryA(kPathChars, directory)) return;
+    // A directory that does not fit is not written: the call answers the
+    // size it needs, and the buffer holds nothing to look up.
+    DWORD length = Device.GetCurrentDirectoryA(kPathChars, directory);
+    if (length == 0 || length >= kPathChars) return;
     if (!Device.GetVolumePathNameA(directory, volumePath, kPathChars)) return;
     if (!Device.GetVolumeNameForVolumeMountPointA(volumePath, volumeName, kPathChars))
         volumeName[0] = 0;

@@ -1,16 +1,12 @@
 // Turning a DriveSpec into a volume GUID path.
 #pragma once
-#include <windows.h>
+#include "base/process_records.h"
 
 enum {
-    kPathChars = MAX_PATH,
-    kOwnVolumeChars = 52,
     kDosDeviceListStart = 16384,
     kDosDeviceListGrowth = 4096,
 };
 
-// The volume that holds the program file, found at start; empty if unknown.
-extern char OwnVolumeName[kOwnVolumeChars];
 // Bytes for the list of all DOS device names; only grows, and a grown size is
 // where the next call starts.
 extern DWORD DosDeviceListSize;

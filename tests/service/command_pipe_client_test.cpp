@@ -1,166 +1,140 @@
-// The pipe client against the stand-in service over real pipes under Wine:
-// the conversation, the bytes on the wire, and every way the service can
-// fail or misbehave.
+// The load command through the VORLAN service: the volume opens for the
+// probes only, so the stand-in service is asked. One table: the service's
+// behaviour and the scripted pipe opens, against the bytes shown, the exit
+// code, every pipe open and sleep, and every message that reached the
+// service, checked field by field.
 #include "service/command_pipe_client.h"
-#include "app/load_command.h"
-#include "app/memory.h"
-#include "tests/support/output_capture.h"
+#include "tests/support/fake_console.h"
+#include "tests/support/fake_device.h"
+#include "tests/support/harness.h"
 #include "tests/support/pipe_call_log.h"
-#include "tests/support/standin_service.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
-const std::string kBase = "\\\\.\\pipe\\VorlanCmdIfV2";
-const char kVolumePath[] = "\\\\?\\Volume{00000000-0000-0000-0000-000000000043}";
+const char kVolume[] = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}";
 
-struct ConnectResult {
-    BOOL connected;
-    std::string output;
-};
-
-ConnectResult Connect(CommandPipeClient& client) {
-    StdoutCapture capture;
-    BOOL connected = client.Connect();
-    return {connected, capture.Finish()};
+std::string Repeat(const std::string& text, int count) {
+    std::string repeated;
+    while (count--) repeated += text;
+    return repeated;
 }
 
-std::vector<DWORD> Errors(const PipeCallLog& log) {
-    std::vector<DWORD> errors;
-    for (const PipeCallLog::Open& open : log.opens) errors.push_back(open.error);
-    return errors;
-}
-
-TEST(CommandPipeClient, ConnectAttemptsSleepsAndMessages) {
-    const std::vector<DWORD> none;
-    const struct {
-        const char* name;
-        const char* switches;  // null: no service at all
-        int scriptedBusyOpens;
-        bool connected;
-        std::string output;
-        std::vector<DWORD> openErrors;
-        std::vector<DWORD> sleeps;
-        std::string lastPipe;
-    } rows[] = {
-        {"no service", nullptr, 0, false, "", std::vector<DWORD>(11, ERROR_FILE_NOT_FOUND), none, kBase},
-        {"busy throughout", "-busy 60000", 0, false, "", std::vector<DWORD>(11, ERROR_PIPE_BUSY),
-         std::vector<DWORD>(11, 20), kBase},
-        {"busy twice", "-fake-success", 2, true, "", {ERROR_PIPE_BUSY, ERROR_PIPE_BUSY, 0, 0}, {20, 20, 50}, kBase + "1"},
-        {"refused", "-refuse", 0, false, "", {0}, none, kBase},  // one open, no client pipe
-        {"client pipe late", "-late 300 -instance 7", 0, true, "", {0, ERROR_FILE_NOT_FOUND, 0}, {50, 500}, kBase + "7"},
-        {"client pipe denied", "-deny", 0, false, " error 5 opening VORLAN pipe", {0, ERROR_ACCESS_DENIED}, {50}, kBase + "1"},
-        {"instance 0", "-fake-success -instance 0", 0, true, "", {0, 0}, {50}, kBase + "0"},
-        {"instance 4294967294", "-fake-success -instance 4294967294", 0, true, "", {0, 0}, {50}, kBase + "4294967294"},
-    };
-    for (const auto& row : rows) {
-        std::unique_ptr<StandinService> service;
-        if (row.switches) {
-            service.reset(new StandinService(row.switches));
-            ASSERT_TRUE(service->ready()) << row.name;
-        }
-        PipeCallLog log(row.scriptedBusyOpens);
-        CommandPipeClient client;
-        ConnectResult result = Connect(client);
-        EXPECT_EQ(result.connected != 0, row.connected) << row.name;
-        EXPECT_EQ(result.output, row.output) << row.name;
-        EXPECT_EQ(Errors(log), row.openErrors) << row.name;
-        EXPECT_EQ(log.sleeps, row.sleeps) << row.name;
-        EXPECT_EQ(log.opens.back().name, row.lastPipe) << row.name;
-        // Both pipes at identification level: a squatter on the name cannot
-        // act as the user who runs Traywake.
-        for (const PipeCallLog::Open& open : log.opens)
-            EXPECT_EQ(open.flags & (SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION | SECURITY_IMPERSONATION),
-                      (DWORD)(SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION));
-        if (row.connected) {
-            client.Disconnect();
-        } else {
-            EXPECT_EQ(client.m_hPipe, INVALID_HANDLE_VALUE) << row.name;
-        }
-    }
-}
-
-std::vector<BYTE> Bytes(const void* data, size_t size) {
-    const BYTE* bytes = static_cast<const BYTE*>(data);
-    return std::vector<BYTE>(bytes, bytes + size);
-}
-
-TEST(CommandPipeClient, ConversationBytesOnTheWire) {
-    StandinService service("-fake-success");
-    CommandPipeClient client;
-    ASSERT_TRUE(Connect(client).connected);
-    SetLastError(1234);
-    PipeReply reply;
-    std::memset(&reply, 0x5A, sizeof reply);
-    EXPECT_TRUE(client.SendCommand(PIPE_CMD_OPEN_VOLUME, 0, kVolumePath, &reply));
-    EXPECT_EQ(GetLastError(), 1234u);  // success leaves the last error alone
-    EXPECT_EQ(reply.bSuccess, 1u);
-    EXPECT_EQ(reply.abData[523], 0);  // the whole reply was copied
-    EXPECT_TRUE(client.SendCommand(PIPE_CMD_DEVICE_CONTROL, 0x2D480C, nullptr, nullptr));
-    client.Disconnect();
-
-    PipeRequest open = {};
-    open.nCommand = 1;
-    std::memcpy(open.szPath, kVolumePath, sizeof kVolumePath);
-    PipeRequest control = {};
-    control.nCommand = 2;
-    control.dwParam = 0x2D480C;
-    std::vector<BYTE> expected = {0xFF, 0xFF, 0xFF, 0xFF};
-    for (const PipeRequest* request : {&open, &control}) {
-        std::vector<BYTE> bytes = Bytes(request, sizeof *request);
-        expected.insert(expected.end(), bytes.begin(), bytes.end());
-    }
-    expected.insert(expected.end(), {0xFD, 0xFF, 0xFF, 0xFF});
-    // Allow the service a moment to record the goodbye.
-    for (int i = 0; i < 50 && service.Received().size() < expected.size(); ++i) Sleep(20);
-    EXPECT_EQ(service.Received(), expected);
-}
-
-TEST(CommandPipeClient, FailuresReachTheCallerAsTheLastError) {
-    const struct {
-        const char* switches;
+// The messages as names; a request whose unused fields are not zero is "bad".
+std::vector<std::string> Messages(const std::vector<BYTE>& bytes) {
+    std::vector<std::string> messages;
+    for (size_t at = 0; at + 4 <= bytes.size();) {
         LONG command;
-        DWORD lastError;
-    } rows[] = {
-        {"-fail-open 2", PIPE_CMD_OPEN_VOLUME, 2},
-        {"-fail-control 1117", PIPE_CMD_DEVICE_CONTROL, 1117},
-        {"-fail-control 2147942405", PIPE_CMD_DEVICE_CONTROL, 0x80070005},
-        {"-silent", PIPE_CMD_OPEN_VOLUME, ERROR_SEM_TIMEOUT},
-        // Windows says BROKEN_PIPE; Wine says PIPE_NOT_CONNECTED.
-        {"-break", PIPE_CMD_OPEN_VOLUME, ERROR_BROKEN_PIPE},
-    };
-    DWORD limit = PipeIoLimitMs;
-    PipeIoLimitMs = 300;  // the product waits 30 s for a silent service
-    for (const auto& row : rows) {
-        StandinService service(std::string("-fake-success ") + row.switches);
-        CommandPipeClient client;
-        ASSERT_TRUE(Connect(client).connected) << row.switches;
-        SetLastError(0);
-        EXPECT_FALSE(client.SendCommand(row.command, 0x56C008, kVolumePath, nullptr)) << row.switches;
-        DWORD error = GetLastError();
-        if (row.lastError == ERROR_BROKEN_PIPE && error == ERROR_PIPE_NOT_CONNECTED) error = ERROR_BROKEN_PIPE;
-        EXPECT_EQ(error, row.lastError) << row.switches;
-        client.Disconnect();
+        std::memcpy(&command, &bytes[at], 4);
+        if (command == PIPE_HELLO || command == PIPE_GOODBYE) {
+            messages.push_back(command == PIPE_HELLO ? "hello" : "goodbye");
+            at += 4;
+            continue;
+        }
+        PipeRequest request = {};
+        std::memcpy(&request, &bytes[at], std::min(sizeof request, bytes.size() - at));
+        at += sizeof request;
+        std::string path(request.szPath, strnlen(request.szPath, sizeof request.szPath));
+        bool zeroTail = std::all_of(request.szPath + path.size(), request.szPath + sizeof request.szPath,
+                                    [](char c) { return c == 0; });
+        char text[300];
+        if (command == PIPE_CMD_OPEN_VOLUME && request.dwParam == 0 && zeroTail)
+            std::snprintf(text, sizeof text, "open %s", path.c_str());
+        else if (command == PIPE_CMD_DEVICE_CONTROL && path.empty() && zeroTail)
+            std::snprintf(text, sizeof text, "control 0x%lX", (unsigned long)request.dwParam);
+        else
+            std::snprintf(text, sizeof text, "bad %ld", (long)command);
+        messages.push_back(request.dwReserved ? "reserved not 0" : text);
     }
-    PipeIoLimitMs = limit;
+    return messages;
 }
 
-TEST(SendVolumeControl, GoesToTheOpenVolumeWithoutAnyPipe) {
-    m_hVol = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // not a device: the request fails
-    PipeCallLog log;
-    EXPECT_FALSE(SendVolumeControl(0x2D480C));
-    EXPECT_TRUE(log.opens.empty());
-    CloseHandle(m_hVol);
-    m_hVol = INVALID_HANDLE_VALUE;
-    SetLastError(77);
-    EXPECT_FALSE(SendVolumeControl(0x2D480C));  // no volume and no client
-    EXPECT_EQ(GetLastError(), 77u);
+TEST(CommandPipeClient, LoadThroughTheService) {
+    const std::string open = "open " + std::string(kVolume), load = "control 0x2D480C",
+                      online = "control 0x56C008";
+    const std::string base = "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=0 ";
+    const std::string noService = "\r\nerror opening VORLAN command interface\r\n";
+    const struct Row {
+        const char* switches;  // null: no service
+        std::deque<DWORD> openErrors;
+        std::string output;
+        DWORD exitCode;
+        std::string pipeCalls;
+        std::vector<std::string> received;
+    } rows[] = {
+        {nullptr, {}, noService, 1, Repeat("open VorlanCmdIfV2=2 ", 11), {}},
+        {nullptr, std::deque<DWORD>(11, ERROR_PIPE_BUSY), noService, 1,
+         Repeat("open VorlanCmdIfV2=231 sleep 20 ", 11), {}},
+        {"-fake-success", {ERROR_PIPE_BUSY, ERROR_PIPE_BUSY}, "Loading media into E:\\ ()... OK\r\n{A}success{7}{7}\r\n\r\n", 0,
+         Repeat("open VorlanCmdIfV2=231 sleep 20 ", 2) + base, {"hello", open, load, online, "goodbye"}},
+        {"-refuse", {}, noService, 1, "open VorlanCmdIfV2=0 ", {"hello"}},
+        {"-fake-success", {0, ERROR_FILE_NOT_FOUND}, "Loading media into E:\\ ()... OK\r\n{A}success{7}{7}\r\n\r\n", 0,
+         "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=2 sleep 500 open VorlanCmdIfV21=0 ",
+         {"hello", open, load, online, "goodbye"}},
+        {"-fake-success", {0, ERROR_ACCESS_DENIED}, " error 5 opening VORLAN pipe" + noService, 1,
+         "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=5 ", {"hello"}},
+        {"-fail-open 5", {}, "\r\nerror opening " + std::string(kVolume) + "\r\n", 1, base, {"hello", open}},
+        {"-fake-success -fail-control 21", {}, "Loading media into E:\\ ()... err=NOT_READY\r\n{C}failed{7}{7}\r\n\r\n", 1,
+         base, {"hello", open, load, online, "goodbye"}},
+        {"-fake-success -slow 60000", {}, "Loading media into E:\\ ()... err=SEM_TIMEOUT\r\n{C}failed{7}{7}\r\n\r\n", 1,
+         base, {"hello", open, load}},
+        {"-fake-success -short 100", {}, "Loading media into E:\\ ()... err=INVALID_DATA\r\n{C}failed{7}{7}\r\n\r\n", 1,
+         base, {"hello", open, load}},
+        {"-fake-success -long", {}, "Loading media into E:\\ ()... err=INVALID_DATA\r\n{C}failed{7}{7}\r\n\r\n", 1,
+         base, {"hello", open, load}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.switches ? row.switches : "no service");
+        std::unique_ptr<StandinService> service(row.switches ? new StandinService(row.switches) : nullptr);
+        FakeDevice fake;
+        FakeConsole console(false, false);
+        fake.mountPoints["E:\\"] = std::string(kVolume) + "\\";
+        fake.driveTypes[std::string(kVolume) + "\\"] = DRIVE_CDROM;
+        FakeVolume& volume = fake.AddVolume(kVolume);
+        volume.attributeOpenLimit = 2;  // the description and the open test; none for the requests
+        volume.opensForRead = volume.opensForReadWrite = false;
+        PipeCallLog pipes(row.openErrors);
+        PipeIoLimitMs = 300;
+        DWORD handlesBefore = 0, handlesAfter = 0;
+        GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+        Outcome outcome = RunLoadCommandWith({"E:", "-na"});
+        GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+        PipeIoLimitMs = kPipeReplyLimitMs;
+        EXPECT_EQ(outcome.output, row.output);
+        EXPECT_EQ(outcome.exitCode, row.exitCode);
+        EXPECT_EQ(pipes.calls, row.pipeCalls);
+        EXPECT_EQ(pipes.faults, std::vector<std::string>());
+        EXPECT_EQ(handlesAfter, handlesBefore);
+        EXPECT_EQ(ServiceClient, nullptr);
+        if (row.received.size() > 1) {
+            EXPECT_TRUE(service->AwaitServed(1));
+        }
+        if (service) {
+            EXPECT_EQ(Messages(service->Received()), row.received);
+        }
+    }
+}
+
+TEST(CommandPipeClient, ServiceErrorsAndSuccessAsTheLastError) {
+    StandinService service("-fake-success -fail-control 2");
+    CommandPipeClient client;
+    ASSERT_TRUE(client.Connect());
+    SetLastError(1234);
+    EXPECT_TRUE(client.SendCommand(PIPE_CMD_OPEN_VOLUME, 0, kVolume, nullptr));
+    EXPECT_EQ(GetLastError(), 1234u);
+    PipeReply reply;
+    EXPECT_FALSE(client.SendCommand(PIPE_CMD_DEVICE_CONTROL, 7, nullptr, &reply));
+    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(reply.dwError, 2u);
+    client.Disconnect();
+    EXPECT_EQ(client.m_hPipe, INVALID_HANDLE_VALUE);
+    client.Disconnect();  // a second call has nothing to close
+    EXPECT_TRUE(service.AwaitServed(1));
+    EXPECT_EQ(Messages(service.Received()),
+              (std::vector<std::string>{"hello", "open " + std::string(kVolume), "control 0x7", "goodbye"}));
 }
 
 }  // namespace

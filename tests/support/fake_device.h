@@ -1,8 +1,9 @@
 // A scripted stand-in for the device seam.
 //
-// A test describes the volumes, mount points and DOS devices it wants, installs
-// the fake (for the lifetime of the object) and afterwards reads the log of
-// every call the program made through the seam.
+// A test describes the volumes, mount points and DOS devices it wants; the
+// fake answers as the system would, checks the arguments of every open and
+// request against what the system requires (a wrong one is recorded in
+// `faults`), logs every call and counts the handles not given back.
 #pragma once
 #include <windows.h>
 
@@ -14,31 +15,23 @@
 struct FakeVolume {
     std::string devicePath;  // as the program opens it, without trailing backslash
     // Which opens succeed; a refused open fails with openError.
-    bool opensForAttributes = true;
-    bool opensForRead = true;
-    bool opensForReadWrite = true;
-    // How many attribute-only opens succeed before they are refused; -1: all.
-    int attributeOpenLimit = -1;
+    bool opensForAttributes = true, opensForRead = true, opensForReadWrite = true;
+    int attributeOpenLimit = -1;  // attribute opens that succeed before refusals; -1: all
     DWORD openError = ERROR_ACCESS_DENIED;
-    bool rootOpens = false;  // the root directory, opened with backup semantics
-
-    // IOCTL_STORAGE_CHECK_VERIFY2: result, and the last error left on success.
+    bool rootOpens = false;  // the root directory, with backup semantics
+    // IOCTL_STORAGE_CHECK_VERIFY2: answers, and the last error it leaves.
     bool checkVerifyAnswers = false;
     DWORD checkVerifyLastError = ERROR_SUCCESS;
     // IOCTL_DISK_GET_LENGTH_INFO, per kind of handle.
-    bool lengthOnAttributeHandle = false;
-    bool lengthOnReadHandle = false;
+    bool lengthOnAttributeHandle = false, lengthOnReadHandle = false;
     ULONGLONG lengthBytes = 0;
     // IOCTL_STORAGE_QUERY_PROPERTY answer bytes; empty: the request fails.
     std::vector<BYTE> descriptor;
-    // IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS: disk numbers; not set: the request fails.
+    // IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS disk numbers; extentsAnswer false: fails.
     bool extentsAnswer = false;
     std::vector<DWORD> extentDisks;
-    // The two control requests of the load command.
-    bool loadMediaSucceeds = false;
-    DWORD loadMediaError = ERROR_NOT_SUPPORTED;
-    bool volumeOnlineSucceeds = false;
-    DWORD volumeOnlineError = ERROR_INVALID_FUNCTION;
+    // The load command's two requests: 0 succeeds, else the error.
+    DWORD loadMediaError = ERROR_NOT_SUPPORTED, volumeOnlineError = ERROR_INVALID_FUNCTION;
 };
 
 class FakeDevice {
@@ -49,31 +42,33 @@ public:
     FakeDevice& operator=(const FakeDevice&) = delete;
 
     FakeVolume& AddVolume(const std::string& devicePath);
-
-    // GetVolumeNameForVolumeMountPointA answers.
-    std::map<std::string, std::string> mountPoints;
-    // QueryDosDeviceA answers for single names.
-    std::map<std::string, std::string> dosDevices;
-    // The list QueryDosDeviceA(null) returns; empty means the list is built
-    // from dosDevices. listNeedsBytes makes smaller buffers fail with
-    // ERROR_INSUFFICIENT_BUFFER.
-    DWORD listNeedsBytes = 0;
-    std::map<std::string, UINT> driveTypes;
-
-    // "open PATH access=N", "ioctl PATH 0xCODE", "close PATH", "dos NAME",
-    // "dos-list SIZE", in call order.
-    std::vector<std::string> log;
     std::vector<std::string> Calls(const std::string& prefix) const;
     int OpenHandles() const;
 
-    static FakeDevice* current;
+    std::map<std::string, std::string> mountPoints;  // GetVolumeNameForVolumeMountPointA
+    std::map<std::string, std::string> volumePaths;  // GetVolumePathNameA
+    std::map<std::string, std::string> dosDevices;   // QueryDosDeviceA of one name
+    DWORD listNeedsBytes = 0;  // a smaller QueryDosDeviceA(null) buffer is too small
+    std::map<std::string, UINT> driveTypes;
+    std::string currentDirectory = "C:\\";
 
+    // "open PATH access=0xN", "ioctl PATH 0xCODE", "close PATH", "dos NAME",
+    // "dos-list SIZE", "mountpoint PATH", in call order.
+    std::vector<std::string> log;
+    // Arguments the system would not take, or that do not do what the call is for.
+    std::vector<std::string> faults;
+
+    static FakeDevice* current;
     struct OpenHandle {
         std::string path;
         DWORD access;
-        bool isRoot;
         bool open;
     };
     std::deque<FakeVolume> volumes;  // a deque keeps AddVolume references valid
     std::vector<OpenHandle> handles;
 };
+
+// A storage device descriptor with the texts after the fixed part; an empty
+// text gets offset 0 (no text).
+std::vector<BYTE> DescriptorBytes(const std::string& vendor, const std::string& product,
+                                  DWORD busType);

@@ -1,4 +1,4 @@
-// A log of the pipe client's opens and sleeps, passed on to the real calls.
+// A log of the pipe client's opens and sleeps.
 #include "tests/support/pipe_call_log.h"
 
 #include "service/pipe_calls.h"
@@ -10,27 +10,32 @@ namespace {
 HANDLE WINAPI LoggedOpen(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                          DWORD disposition, DWORD flags, HANDLE templateFile) {
     PipeCallLog* log = PipeCallLog::current;
-    if (log->scriptedBusyOpens > 0) {
-        --log->scriptedBusyOpens;
-        log->opens.push_back({name, ERROR_PIPE_BUSY, flags});
-        SetLastError(ERROR_PIPE_BUSY);
-        return INVALID_HANDLE_VALUE;
+    if ((flags & (SECURITY_SQOS_PRESENT | SECURITY_VALID_SQOS_FLAGS)) != (SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION) ||
+        access != (GENERIC_READ | GENERIC_WRITE) || share || disposition != OPEN_EXISTING)
+        log->faults.push_back(name);
+    DWORD error = 0;
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    if (!log->scriptedErrors.empty() && log->scriptedErrors.front()) {
+        error = log->scriptedErrors.front();
+    } else {
+        pipe = SystemPipeCalls.CreateFileA(name, access, share, security, disposition, flags, templateFile);
+        error = pipe == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     }
-    HANDLE pipe = SystemPipeCalls.CreateFileA(name, access, share, security, disposition, flags, templateFile);
-    DWORD error = pipe == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-    log->opens.push_back({name, error, flags});
+    if (!log->scriptedErrors.empty()) log->scriptedErrors.pop_front();
+    std::string shortName = name;
+    log->calls += "open " + shortName.substr(shortName.rfind('\\') + 1) + "=" + std::to_string(error) + " ";
     SetLastError(error);
     return pipe;
 }
 
 void WINAPI LoggedSleep(DWORD milliseconds) {
-    PipeCallLog::current->sleeps.push_back(milliseconds);
+    PipeCallLog::current->calls += "sleep " + std::to_string(milliseconds) + " ";
     SystemPipeCalls.Sleep(milliseconds);
 }
 
 }  // namespace
 
-PipeCallLog::PipeCallLog(int busyOpens) : scriptedBusyOpens(busyOpens) {
+PipeCallLog::PipeCallLog(std::deque<DWORD> errors) : scriptedErrors(std::move(errors)) {
     current = this;
     Pipe = {LoggedOpen, LoggedSleep};
 }

@@ -1,6 +1,6 @@
 // The entry of every test program: takes the process heap as the program's
 // own entry does first, then runs the tests.
-#include "app/memory.h"
+#include "base/memory.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 //
 // The loops are written out by hand; the build forbids the compiler to turn
 // them back into memset/memcpy calls, which the program does not have.
-#include "app/memory.h"
+#include "base/memory.h"
 
 HANDLE ProcessHeap;
 

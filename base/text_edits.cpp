@@ -1,7 +1,7 @@
 // In-place edits of 8-bit texts, used on options ("/" works like "-") and on
 // volume paths (a device is opened without the trailing backslash, a root
 // directory with it).
-#include "volume/text_edits.h"
+#include "base/text_edits.h"
 
 void ReplaceChar(char* text, char find, char replacement) {
     for (; *text; ++text)

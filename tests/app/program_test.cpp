@@ -1,0 +1,45 @@
+// The real Traywake.exe under Wine, started with exact command lines: what
+// only the whole program shows (its entry, the real seams, the prefix's
+// drives). Wine names no drive type for a volume GUID path, answers no length
+// request, describes each volume as a SCSI device and refuses both requests.
+#include "tests/support/harness.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Program, CommandLinesOnTheTestPrefix) {
+    const std::string failed = " online (SCSI Device)... err=NOT_SUPPORTED\r\nfailed\r\n\r\n";
+    const struct {
+        const char* arguments;
+        std::string output;
+        DWORD exitCode;
+    } rows[] = {
+        {"d: -na", "Bring volume D:\\" + failed, 1},
+        {"C:\\windows -na", "Bring volume C:" + failed, 1},
+        {"\\ -na", "Bring volume " + failed, 1},  // the program's own volume
+        {". -na", "Bring volume " + failed, 1},   // the build folder's volume
+        {"\"Q:\\no such dir\" -na", "invalid drive Q: - abort\r\n\r\n", 1},
+        {"\\\\?\\Volume{00000000-0000-0000-0000-000000000043 -na", "invalid drive  - abort\r\n\r\n", 1},
+        {"-? -na",
+         "\r\nTraywake V1.6 (Win32) - loads a media into a drive or brings a volume online\r\n"
+         "https://traywake.example.org/\r\n\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\n"
+         "DriveSpec is the drive whose media to load, e.g. D:\r\n-na  no about info\r\n"
+         "-w:nnnn  wait nnnn milliseconds before close\r\n\r\n",
+         2},
+    };
+    for (const auto& row : rows) {
+        Outcome run = RunTraywake(row.arguments);
+        EXPECT_EQ(run.output, row.output) << row.arguments;
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.arguments;
+    }
+}
+
+TEST(Program, HostileCommandLineEndsWithAnExitCode) {
+    std::string line(32000, '"');
+    for (size_t i = 0; i < line.size(); i += 3) line[i] = ' ';
+    Outcome run = RunTraywake(line);
+    EXPECT_LE(run.exitCode, 2u) << run.output;
+}
+
+}  // namespace

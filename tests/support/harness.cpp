@@ -1,0 +1,173 @@
+// What the tests run the program's code with.
+#include "tests/support/harness.h"
+
+#include "app/load_command.h"
+#include "base/memory.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+ScopedHeap::ScopedHeap() : heap_(HeapCreate(0, 0, 0)), previous_(ProcessHeap) {
+    ProcessHeap = heap_;
+}
+
+ScopedHeap::~ScopedHeap() {
+    ProcessHeap = previous_;
+    HeapDestroy(heap_);
+}
+
+int ScopedHeap::BusyBlocks() const {
+    int busy = 0;
+    PROCESS_HEAP_ENTRY entry = {};
+    while (HeapWalk(heap_, &entry))
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++busy;
+    return busy;
+}
+
+GuardedBuffer::GuardedBuffer(size_t size, BYTE fill) {
+    size_t pages = (size + 4095) / 4096;
+    base_ = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    DWORD old = 0;
+    VirtualProtect(base_ + pages * 4096, 4096, PAGE_NOACCESS, &old);
+    data_ = base_ + pages * 4096 - size;
+    FillMemory(data_, size, fill);
+}
+
+GuardedBuffer::~GuardedBuffer() {
+    VirtualFree(base_, 0, MEM_RELEASE);
+}
+
+StdoutCapture::StdoutCapture() : previous_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+    char directory[MAX_PATH], path[MAX_PATH];
+    GetTempPathA(MAX_PATH, directory);
+    GetTempFileNameA(directory, "tw", 0, path);
+    file_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    SetStdHandle(STD_OUTPUT_HANDLE, file_);
+}
+
+StdoutCapture::~StdoutCapture() {
+    Finish();
+}
+
+std::string StdoutCapture::Finish() {
+    if (file_ == INVALID_HANDLE_VALUE) return "";
+    SetStdHandle(STD_OUTPUT_HANDLE, previous_);
+    std::string bytes(GetFileSize(file_, nullptr), 0);
+    SetFilePointer(file_, 0, nullptr, FILE_BEGIN);
+    DWORD read = 0;
+    if (!bytes.empty()) ReadFile(file_, &bytes[0], (DWORD)bytes.size(), &read, nullptr);
+    CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    return bytes.substr(0, read);
+}
+
+Outcome RunLoadCommandWith(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "Traywake");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(&argument[0]);
+    ScopedHeap heap;
+    StdoutCapture capture;
+    DWORD exitCode = (DWORD)RunLoadCommand((int)argv.size(), argv.data());
+    std::string output = capture.Finish();
+    EXPECT_EQ(heap.BusyBlocks(), 0) << "heap blocks left by " << arguments[1];
+    return {exitCode, output};
+}
+
+std::string BuildDirectory() {
+    char path[MAX_PATH];
+    std::string directory(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return directory.substr(0, directory.find_last_of('\\') + 1);
+}
+
+RunningProgram::RunningProgram(const std::string& program, const std::string& commandLine) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE writeEnd = nullptr;
+    CreatePipe(&readEnd_, &writeEnd, &inherit, 0);
+    SetHandleInformation(readEnd_, HANDLE_FLAG_INHERIT, 0);
+    HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                               OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = startup.hStdError = writeEnd;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    EXPECT_TRUE(CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &startup, &process_))
+        << program << " did not start: " << GetLastError();
+    CloseHandle(writeEnd);
+    CloseHandle(input);
+    // Read on a thread so a program that writes much cannot block on a full pipe.
+    reader_ = std::thread([this] {
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(readEnd_, buffer, sizeof buffer, &got, nullptr) && got) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            output_.append(buffer, got);
+        }
+    });
+}
+
+RunningProgram::~RunningProgram() {
+    if (process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(process_.hProcess, 1);
+    Finish();
+    CloseHandle(readEnd_);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+std::string RunningProgram::Output() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return output_;
+}
+
+bool RunningProgram::AwaitOutput(const std::string& text) {
+    while (Output().find(text) == std::string::npos) {
+        if (WaitForSingleObject(process_.hProcess, 10) == WAIT_OBJECT_0)
+            return Finish(), Output().find(text) != std::string::npos;
+    }
+    return true;
+}
+
+// A program that has not ended after a minute is a hang: it is stopped, and
+// the exit code says so.
+Outcome RunningProgram::Finish() {
+    if (process_.hProcess && WaitForSingleObject(process_.hProcess, 60000) == WAIT_TIMEOUT) {
+        ADD_FAILURE() << "a program did not end: " << Output();
+        TerminateProcess(process_.hProcess, 0xDEAD);
+    }
+    if (reader_.joinable()) reader_.join();
+    DWORD exitCode = 0xFFFFFFFF;
+    GetExitCodeProcess(process_.hProcess, &exitCode);
+    return {exitCode, Output()};
+}
+
+Outcome RunTraywake(const std::string& arguments) {
+    return RunningProgram(BuildDirectory() + "Traywake.exe", "Traywake " + arguments).Finish();
+}
+
+StandinService::StandinService(const std::string& switches) {
+    char directory[MAX_PATH], path[MAX_PATH];
+    GetTempPathA(MAX_PATH, directory);
+    GetTempFileNameA(directory, "vs", 0, path);
+    recordPath_ = path;
+    DeleteFileA(path);
+    program_.reset(new RunningProgram(BuildDirectory() + "vorlan-standin.exe",
+                                      "vorlan-standin -record \"" + recordPath_ + "\" " + switches));
+    EXPECT_TRUE(program_->AwaitOutput("ready")) << program_->Output();
+}
+
+StandinService::~StandinService() {
+    program_.reset();
+    DeleteFileA(recordPath_.c_str());
+}
+
+std::vector<BYTE> StandinService::Received() const {
+    std::ifstream file(recordPath_, std::ios::binary);
+    return std::vector<BYTE>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
