@@ -98,10 +98,9 @@ TEST(CommandPipeClient, LoadThroughTheService) {
         volume.opensForRead = volume.opensForReadWrite = false;
         PipeCallLog pipes(row.openErrors);
         PipeIoLimitMs = 300;
-        DWORD handlesBefore = 0, handlesAfter = 0;
-        GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+        int handlesBefore = OpenHandleCount();
         Outcome outcome = RunLoadCommandWith({"E:", "-na"});
-        GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+        int handlesAfter = OpenHandleCount();
         PipeIoLimitMs = kPipeReplyLimitMs;
         EXPECT_EQ(outcome.output, row.output);
         EXPECT_EQ(outcome.exitCode, row.exitCode);

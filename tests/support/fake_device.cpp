@@ -173,6 +173,7 @@ BOOL WINAPI FakeGetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volum
 }
 
 BOOL WINAPI FakeGetVolumePathNameA(LPCSTR fileName, LPSTR volumePath, DWORD maxChars) {
+    FakeDevice::current->log.push_back(std::string("volumepath ") + fileName);
     return CopyName(FakeDevice::current->volumePaths, fileName, volumePath, maxChars);
 }
 

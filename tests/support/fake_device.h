@@ -53,7 +53,7 @@ public:
     std::string currentDirectory = "C:\\";
 
     // "open PATH access=0xN", "ioctl PATH 0xCODE", "close PATH", "dos NAME",
-    // "dos-list SIZE", "mountpoint PATH", in call order.
+    // "dos-list SIZE", "mountpoint PATH", "volumepath PATH", in call order.
     std::vector<std::string> log;
     // Arguments the system would not take, or that do not do what the call is for.
     std::vector<std::string> faults;

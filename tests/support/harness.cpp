@@ -76,6 +76,14 @@ Outcome RunLoadCommandWith(std::vector<std::string> arguments) {
     return {exitCode, output};
 }
 
+int OpenHandleCount() {
+    int count = 0;
+    DWORD flags = 0;
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4)
+        count += GetHandleInformation((HANDLE)value, &flags) ? 1 : 0;
+    return count;
+}
+
 std::string BuildDirectory() {
     char path[MAX_PATH];
     std::string directory(path, GetModuleFileNameA(nullptr, path, MAX_PATH));

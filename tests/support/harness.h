@@ -55,6 +55,10 @@ struct Outcome {
 // name, on a private heap; a block left allocated is reported as a failure.
 Outcome RunLoadCommandWith(std::vector<std::string> arguments);
 
+// Handles open in this process: a handle the code under test does not give
+// back shows here.
+int OpenHandleCount();
+
 // The folder of the running test program, with a trailing backslash.
 std::string BuildDirectory();
 

@@ -27,7 +27,7 @@ TEST(ResolveDriveSpec, Forms) {
         std::string spec;  // as the load command passes it: upper-cased
         std::function<void(FakeDevice&)> script;
         std::string volumeName, displayName;
-        size_t listScans;
+        size_t lookups;  // scans of the DOS device list and volume path lookups
     } rows[] = {
         {"E:", nullptr, kVolumeName, "E:\\", 0},
         {"E:\\", nullptr, kVolumeName, "E:\\", 0},
@@ -45,7 +45,7 @@ TEST(ResolveDriveSpec, Forms) {
         {"VOLUME{" + G + "}" + std::string(211, 'X'), nullptr, "", "", 0},
         {"\\", nullptr, kCardVolume, "", 0},
         {"\\X", nullptr, "", "", 0},
-        {".", [](FakeDevice& f) { f.currentDirectory = "C:\\MNT\\CARD\\DCIM"; }, kCardVolume, "", 0},
+        {".", [](FakeDevice& f) { f.currentDirectory = "C:\\MNT\\CARD\\DCIM"; }, kCardVolume, "", 1},
         {".", [](FakeDevice& f) { f.currentDirectory = "C:\\MNT\\CARD\\" + std::string(250, 'D'); }, "", "", 0},
         {"..", nullptr, "", "", 0},
         {"1:", nullptr, "", "", 0},
@@ -63,7 +63,7 @@ TEST(ResolveDriveSpec, Forms) {
         ResolveDriveSpec(row.spec.c_str(), volumeName, displayName);
         EXPECT_EQ(volumeName, row.volumeName) << row.spec;
         EXPECT_EQ(displayName, row.displayName) << row.spec;
-        EXPECT_EQ(fake.Calls("dos-list").size(), row.listScans) << row.spec;
+        EXPECT_EQ(fake.Calls("dos-list").size() + fake.Calls("volumepath").size(), row.lookups) << row.spec;
         EXPECT_EQ(heap.BusyBlocks(), 0) << row.spec;
     }
 }
