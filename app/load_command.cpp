@@ -7,6 +7,7 @@
 // the step where it happens, and ends the run with its exit code.
 #include "app/load_command.h"
 #include "app/load_options.h"
+#include "base/build_identity.h"
 #include "base/memory.h"
 #include "base/process_records.h"
 #include "console/con_printf.h"
@@ -35,7 +36,6 @@ enum {
     kOwnConsoleFailureMs = 500,
 };
 
-const char kWebAddress[] = "https://traywake.example.org/";
 static char OwnVolumePath[MAX_PATH];
 // The banner names the build, not the system: it reads Win32 under WoW64 too.
 static const char kPlatformLabel[8] = "Win32";

@@ -9,7 +9,6 @@ enum {
     kVolumeDevicePathChars = 48,
 };
 
-extern const char kWebAddress[];
 
 int RunLoadCommand(int argc, char** args);
 void PrintBanner();

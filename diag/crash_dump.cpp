@@ -6,14 +6,13 @@
 // run never maps it, and from the system directory, so a DLL of that name
 // beside the program never runs. The exception is always passed on to the system.
 #include "diag/crash_dump.h"
+#include "base/build_identity.h"
 #include "base/memory.h"
 #include "base/process_records.h"
 #include "console/trace.h"
 #include "diag/load_system_library.h"
 #include <dbghelp.h>
 #include <shlwapi.h>
-
-const char kSupportAddress[] = "support@traywake.example.org";
 
 typedef BOOL(WINAPI* MiniDumpWriteDumpFunction)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
                                                 PMINIDUMP_EXCEPTION_INFORMATION,

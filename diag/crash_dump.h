@@ -2,5 +2,4 @@
 #pragma once
 #include <windows.h>
 
-extern const char kSupportAddress[];
 LONG WINAPI CrashDumpFilter(EXCEPTION_POINTERS* exception);

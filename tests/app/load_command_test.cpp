@@ -7,6 +7,7 @@
 #include "tests/support/fake_console.h"
 #include "tests/support/fake_device.h"
 #include "tests/support/harness.h"
+#include "traywake_identity.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +17,10 @@
 namespace {
 
 const char kVolume[] = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}";
-const std::string kBanner =
-    "\r\nTraywake V1.6 (Win32) - loads a media into a drive or brings a volume online\r\n"
-    "https://traywake.example.org/\r\n";
+const std::string kBanner = "\r\nTraywake V" + std::to_string(TRAYWAKE_VERSION_MS >> 16) + "." +
+                            std::to_string(TRAYWAKE_VERSION_MS & 0xFFFF) +
+                            " (Win32) - loads a media into a drive or brings a volume online\r\n"
+                            TRAYWAKE_HOME_URL_TEXT "\r\n";
 const std::string kUsage =
     "\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\nDriveSpec is the drive whose media to "
     "load, e.g. D:\r\n-na  no about info\r\n-w:nnnn  wait nnnn milliseconds before close\r\n\r\n";
@@ -174,6 +176,7 @@ TEST(LoadCommand, Outcomes) {
         {"eight arguments", {"E:", "-na", "-na", "-na", "-na", "-na", "-na"}, DRIVE_CDROM, nullptr,
          kBanner + kUsage, 2, "", "", 0},
         {"an option first, -na later", {"/na", "-na"}, DRIVE_CDROM, nullptr, kBanner + kUsage, 2, "", "", 0},
+        {"an option first", {"-F"}, DRIVE_CDROM, nullptr, kBanner + kUsage, 2, "", "", 0},
         {"-? after the drive", {"E:", "-?"}, DRIVE_CDROM, nullptr, kBanner + kUsage, 2, "", "", 0},
         {"option without a dash", {"E:", "-na", "na"}, DRIVE_CDROM, nullptr, kBanner + kUsage, 2, "", "", 0},
     };

@@ -3,6 +3,7 @@
 // drives). Wine names no drive type for a volume GUID path, answers no length
 // request, describes each volume as a SCSI device and refuses both requests.
 #include "tests/support/harness.h"
+#include "traywake_identity.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ TEST(Program, CommandLinesOnTheTestPrefix) {
         {"\\\\?\\Volume{00000000-0000-0000-0000-000000000043 -na", "invalid drive  - abort\r\n\r\n", 1},
         {"-? -na",
          "\r\nTraywake V1.6 (Win32) - loads a media into a drive or brings a volume online\r\n"
-         "https://traywake.example.org/\r\n\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\n"
+         TRAYWAKE_HOME_URL_TEXT "\r\n\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\n"
          "DriveSpec is the drive whose media to load, e.g. D:\r\n-na  no about info\r\n"
          "-w:nnnn  wait nnnn milliseconds before close\r\n\r\n",
          2},

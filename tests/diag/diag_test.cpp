@@ -1,9 +1,10 @@
 // Diagnostics: error names, the crash dump writer (end to end, in a running
 // Traywake whose main thread is held so the dump is always written before the
 // process can end) and the program's resources.
-#include "diag/crash_dump.h"
+#include "base/build_identity.h"
 #include "diag/error_names.h"
 #include "tests/support/harness.h"
+#include "traywake_identity.h"
 
 #include <gtest/gtest.h>
 
@@ -89,8 +90,8 @@ TEST(ProgramResources, VersionManifestAndIcon) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (LPVOID*)&fixed, &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010006u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileVersionMS, TRAYWAKE_VERSION_MS);
+    EXPECT_EQ(fixed->dwFileVersionLS, TRAYWAKE_VERSION_LS);
 
     HRSRC manifest = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
     ASSERT_NE(manifest, nullptr);

@@ -99,7 +99,7 @@ TEST(CommandPipeClient, LoadThroughTheService) {
         PipeCallLog pipes(row.openErrors);
         PipeIoLimitMs = 300;
         int handlesBefore = OpenHandleCount();
-        Outcome outcome = RunLoadCommandWith({"E:", "-na"});
+        Outcome outcome = RunLoadCommandWith({"E:", "-na", "-w:300"});
         int handlesAfter = OpenHandleCount();
         PipeIoLimitMs = kPipeReplyLimitMs;
         EXPECT_EQ(outcome.output, row.output);
@@ -108,6 +108,8 @@ TEST(CommandPipeClient, LoadThroughTheService) {
         EXPECT_EQ(pipes.faults, std::vector<std::string>());
         EXPECT_EQ(handlesAfter, handlesBefore);
         EXPECT_EQ(ServiceClient, nullptr);
+        // A refused volume gets the failure pause; the console is hidden, so nothing else waits.
+        EXPECT_EQ(console.calls, row.switches && strstr(row.switches, "-fail-open") ? "sleep 300 " : "");
         if (row.received.size() > 1) {
             EXPECT_TRUE(service->AwaitServed(1));
         }
