@@ -1,7 +1,9 @@
 // Process heap and the program's own memory fill and copy routines.
 //
-// The loops are written out by hand; the build forbids the compiler to turn
-// them back into memset/memcpy calls, which the program does not have.
+// The loops are written out by hand, byte by byte: no store goes through a
+// pointer of another type, which link-time optimisation may reorder, and the
+// build forbids the compiler to turn the loops back into memset/memcpy
+// calls, which the program does not have.
 #include "base/memory.h"
 
 HANDLE ProcessHeap;
@@ -19,13 +21,8 @@ BOOL FreeBlock(void* block) {
 }
 
 void* FillBytes(void* destination, int value, DWORD count) {
-    DWORD byte = (DWORD)value & 0xFF;
-    DWORD word = byte | (byte << 8) | (byte << 16) | (byte << 24);
-    // Byte-wise stores through an unaligned DWORD pointer are fine on x86/x64.
-    DWORD UNALIGNED* words = (DWORD UNALIGNED*)destination;
-    for (DWORD i = 0; i < count / 4; ++i) words[i] = word;
-    BYTE* tail = (BYTE*)destination + (count & ~3u);
-    for (DWORD i = 0; i < count % 4; ++i) tail[i] = (BYTE)byte;
+    BYTE* to = (BYTE*)destination;
+    for (DWORD i = 0; i < count; ++i) to[i] = (BYTE)value;
     return destination;
 }
 
@@ -37,8 +34,5 @@ void* CopyBytes(void* destination, const void* source, DWORD count) {
 }
 
 void* CopyDwords(void* destination, const void* source, DWORD countBytes) {
-    DWORD UNALIGNED* to = (DWORD UNALIGNED*)destination;
-    const DWORD UNALIGNED* from = (const DWORD UNALIGNED*)source;
-    for (DWORD i = 0; i < countBytes / 4; ++i) to[i] = from[i];
-    return destination;
+    return CopyBytes(destination, source, countBytes & ~3u);
 }
