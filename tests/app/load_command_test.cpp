@@ -81,7 +81,8 @@ TEST(LoadCommand, Outcomes) {
         std::string consoleCalls;  // sleeps, flushes and peeks, in order
         DWORD elapsedMs;
     } rows[] = {
-        {"optical, load taken", {"e:", "-na"}, DRIVE_CDROM, [](Drive d) { d.volume.loadMediaError = 0; },
+        {"optical, load taken, shared visible console", {"e:", "-na"}, DRIVE_CDROM,
+         [](Drive d) { d.volume.loadMediaError = 0, d.console.visible = true; },
          "Loading media into E:\\ ()" + kOk, 0, kCdProbe + kOpenRw + "load online ", "", 0},
         {"both refused: the second error is named", {"E:", "-na"}, DRIVE_CDROM, nullptr,
          "Loading media into E:\\ ()" + kFailed, 1, kCdProbe + kOpenRw + "load online ", "", 0},

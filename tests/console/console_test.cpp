@@ -33,6 +33,7 @@ TEST(ConPrintf, LineEndsAndTheBound) {
     for (const auto& row : rows) {
         GuardedBuffer text(kTextBufferSize);
         std::memcpy(text.data(), row.text.c_str(), row.text.size() + 1);
+        text.data()[-1] = '\r';  // not part of the text: a first LF is bare
         LfToCrLf((char*)text.data());
         EXPECT_EQ(std::string((char*)text.data()), row.bytes) << row.text.size();
     }
@@ -111,6 +112,11 @@ TEST(SleepOrKey, EndsAtTheReleaseOfAPlainKey) {
         EXPECT_EQ(SleepOrKey(row.milliseconds), row.key) << row.name;
         EXPECT_EQ(console.now - console.start, row.elapsed) << row.name;
     }
+    FakeConsole console(true, false);  // a release ends the wait and empties the queue
+    for (int i = 0; i < 150; ++i) console.Type(500, i != 0, 'Z', 'z');
+    RememberedKey = 'Z';
+    EXPECT_EQ(SleepOrKey(2000), (DWORD)'Z');
+    EXPECT_EQ(console.Due(), 0u);
 }
 
 TEST(SleepOrKey, RemembersTheKeyAcrossCallsAndNeedsAVisibleWindow) {

@@ -54,6 +54,8 @@ TEST(CrashDumpFilter, BesideTheProgramElseInTheTemporaryDirectory) {
     for (const std::string& dump : {fallback, beside}) {
         // A folder where the dump beside the program would go: it cannot be made.
         if (dump == fallback) CreateDirectoryA(beside.c_str(), nullptr);
+        // A dump of an earlier crash is replaced.
+        if (dump == beside) std::ofstream(beside) << "old";
         RunningProgram traywake(folder + "Traywake.exe", "Traywake Q: -na -w:10000");
         ASSERT_TRUE(traywake.AwaitOutput("abort"));
         // The main thread is held: only the crash can end the process now.

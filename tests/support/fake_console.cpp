@@ -9,62 +9,46 @@ FakeConsole* FakeConsole::current;
 
 namespace {
 
-HWND const kWindow = reinterpret_cast<HWND>(0x7E57);
+HWND const kWindow = (HWND)0x7E57;
+FakeConsole& Fake() { return *FakeConsole::current; }
 
-HWND WINAPI FakeGetConsoleWindow() {
-    return kWindow;
-}
+HWND WINAPI FakeGetConsoleWindow() { return kWindow; }
+BOOL WINAPI FakeIsWindowVisible(HWND window) { return window == kWindow && Fake().visible; }
+DWORD WINAPI FakeGetTickCount() { return Fake().now; }
 
 DWORD WINAPI FakeGetWindowThreadProcessId(HWND window, LPDWORD processId) {
-    *processId = window == kWindow && FakeConsole::current->ownedByUs ? GetCurrentProcessId() : 4;
-    return 1;
-}
-
-BOOL WINAPI FakeIsWindowVisible(HWND window) {
-    return window == kWindow && FakeConsole::current->visible;
+    return *processId = window == kWindow && Fake().ownedByUs ? GetCurrentProcessId() : 4, 1;
 }
 
 BOOL WINAPI FakeGetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO info) {
-    info->wAttributes = FakeConsole::current->attributes;
-    return FakeConsole::current->attributes != 0;
+    return info->wAttributes = Fake().attributes, Fake().attributes != 0;
 }
 
 BOOL WINAPI FakeSetConsoleTextAttribute(HANDLE, WORD attributes) {
     char marker[16];
     DWORD written = 0;
-    int length = wsprintfA(marker, "{%X}", attributes);
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), marker, (DWORD)length, &written, nullptr);
-    return TRUE;
+    return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), marker, wsprintfA(marker, "{%X}", attributes), &written, nullptr);
 }
 
 void WINAPI FakeSleep(DWORD milliseconds) {
-    FakeConsole::current->calls += "sleep " + std::to_string(milliseconds) + " ";
-    FakeConsole::current->now += milliseconds;
+    Fake().calls += "sleep " + std::to_string(milliseconds) + " ";
+    Fake().now += milliseconds;
 }
 
-DWORD WINAPI FakeGetTickCount() {
-    return FakeConsole::current->now;
-}
-
-// Signalled when a record is due within the time, and the clock moves to it.
+// Signalled when a record is due within the time; the clock moves to it.
 DWORD WINAPI FakeWaitForSingleObject(HANDLE, DWORD milliseconds) {
-    FakeConsole* console = FakeConsole::current;
-    if (!console->inputIsConsole) return WAIT_OBJECT_0;
-    LONG until = console->input.empty() ? LONG_MAX : (LONG)(console->input.front().first - console->now);
-    if (until <= (LONG)milliseconds) {
-        if (until > 0) console->now += (DWORD)until;
-        return WAIT_OBJECT_0;
-    }
-    console->now += milliseconds;
-    return WAIT_TIMEOUT;
+    if (!Fake().inputIsConsole) return WAIT_OBJECT_0;
+    LONG until = Fake().input.empty() ? LONG_MAX : (LONG)(Fake().input.front().first - Fake().now);
+    Fake().now += until <= (LONG)milliseconds ? std::max(until, 0L) : milliseconds;
+    return until <= (LONG)milliseconds ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
 BOOL TakeRecords(PINPUT_RECORD records, DWORD length, LPDWORD count, bool remove) {
-    FakeConsole* console = FakeConsole::current;
-    if (!console->inputIsConsole) return FALSE;
-    *count = (DWORD)std::min<size_t>(length, console->Due());
-    for (DWORD i = 0; i < *count; ++i) records[i] = console->input[i].second;
-    if (remove) console->input.erase(console->input.begin(), console->input.begin() + *count);
+    // An hour without the key a test meant to type: unreadable, so the wait ends.
+    if (!Fake().inputIsConsole || Fake().now - Fake().start > 3600000) return FALSE;
+    *count = (DWORD)std::min<size_t>(length, Fake().Due());
+    for (DWORD i = 0; i < *count; ++i) records[i] = Fake().input[i].second;
+    if (remove) Fake().input.erase(Fake().input.begin(), Fake().input.begin() + *count);
     return TRUE;
 }
 
@@ -73,16 +57,13 @@ BOOL WINAPI FakeReadConsoleInputA(HANDLE, PINPUT_RECORD records, DWORD length, L
 }
 
 BOOL WINAPI FakePeekConsoleInputA(HANDLE, PINPUT_RECORD records, DWORD length, LPDWORD count) {
-    FakeConsole::current->calls += "peek ";
-    // An hour without the key a test meant to type: unreadable, so the wait ends.
-    if (FakeConsole::current->now - FakeConsole::current->start > 3600000) return FALSE;
+    Fake().calls += "peek ";
     return TakeRecords(records, length, count, false);
 }
 
 BOOL WINAPI FakeFlushConsoleInputBuffer(HANDLE) {
-    FakeConsole* console = FakeConsole::current;
-    console->calls += "flush ";
-    console->input.erase(console->input.begin(), console->input.begin() + console->Due());
+    Fake().calls += "flush ";
+    Fake().input.erase(Fake().input.begin(), Fake().input.begin() + Fake().Due());
     return TRUE;
 }
 
@@ -91,10 +72,9 @@ BOOL WINAPI FakeFlushConsoleInputBuffer(HANDLE) {
 FakeConsole::FakeConsole(bool isVisible, bool isOwnedByUs, WORD screenAttributes)
     : visible(isVisible), ownedByUs(isOwnedByUs), attributes(screenAttributes) {
     current = this;
-    ConsoleCall = {FakeGetConsoleWindow,  FakeGetWindowThreadProcessId, FakeIsWindowVisible,
-                   FakeGetConsoleScreenBufferInfo, FakeSetConsoleTextAttribute, FakeSleep,
-                   FakeGetTickCount,      FakeWaitForSingleObject, FakeReadConsoleInputA,
-                   FakePeekConsoleInputA, FakeFlushConsoleInputBuffer};
+    ConsoleCall = {FakeGetConsoleWindow, FakeGetWindowThreadProcessId, FakeIsWindowVisible, FakeGetConsoleScreenBufferInfo,
+                   FakeSetConsoleTextAttribute, FakeSleep, FakeGetTickCount, FakeWaitForSingleObject,
+                   FakeReadConsoleInputA, FakePeekConsoleInputA, FakeFlushConsoleInputBuffer};
 }
 
 FakeConsole::~FakeConsole() {
@@ -105,11 +85,8 @@ FakeConsole::~FakeConsole() {
 void FakeConsole::Type(DWORD tick, bool down, WORD virtualKey, char character, DWORD state) {
     INPUT_RECORD record = {};
     record.EventType = KEY_EVENT;
-    record.Event.KeyEvent.bKeyDown = down;
-    record.Event.KeyEvent.wRepeatCount = 1;
-    record.Event.KeyEvent.wVirtualKeyCode = virtualKey;
+    record.Event.KeyEvent = {down, 1, virtualKey, 0, {}, state};
     record.Event.KeyEvent.uChar.AsciiChar = character;
-    record.Event.KeyEvent.dwControlKeyState = state;
     input.emplace_back(start + tick, record);
 }
 

@@ -1,9 +1,7 @@
-// A scripted stand-in for the device seam.
-//
-// A test describes the volumes, mount points and DOS devices it wants; the
-// fake answers as the system would, checks the arguments of every open and
-// request against what the system requires (a wrong one is recorded in
-// `faults`), logs every call and counts the handles not given back.
+// A scripted stand-in for the device seam. A test describes the volumes, mount
+// points and DOS devices it wants; the fake answers as the system would, checks
+// every open's and request's arguments against what the system requires (a
+// wrong one lands in `faults`), logs every call and counts handles not closed.
 #pragma once
 #include <windows.h>
 
@@ -14,49 +12,34 @@
 
 struct FakeVolume {
     std::string devicePath;  // as the program opens it, without trailing backslash
-    // Which opens succeed; a refused open fails with openError.
-    bool opensForAttributes = true, opensForRead = true, opensForReadWrite = true;
+    bool opensForAttributes = true, opensForRead = true, opensForReadWrite = true, rootOpens = false;
     int attributeOpenLimit = -1;  // attribute opens that succeed before refusals; -1: all
     DWORD openError = ERROR_ACCESS_DENIED;
-    bool rootOpens = false;  // the root directory, with backup semantics
-    // IOCTL_STORAGE_CHECK_VERIFY2: answers, and the last error it leaves.
-    bool checkVerifyAnswers = false;
+    bool checkVerifyAnswers = false;  // IOCTL_STORAGE_CHECK_VERIFY2, and the last error it leaves
     DWORD checkVerifyLastError = ERROR_SUCCESS;
-    // IOCTL_DISK_GET_LENGTH_INFO, per kind of handle.
-    bool lengthOnAttributeHandle = false, lengthOnReadHandle = false;
+    bool lengthOnAttributeHandle = false, lengthOnReadHandle = false;  // IOCTL_DISK_GET_LENGTH_INFO
     ULONGLONG lengthBytes = 0;
-    // IOCTL_STORAGE_QUERY_PROPERTY answer bytes; empty: the request fails.
-    std::vector<BYTE> descriptor;
-    // IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS disk numbers; extentsAnswer false: fails.
-    bool extentsAnswer = false;
+    std::vector<BYTE> descriptor;  // IOCTL_STORAGE_QUERY_PROPERTY answer; empty: it fails
+    bool extentsAnswer = false;    // IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, with these disks
     std::vector<DWORD> extentDisks;
-    // The load command's two requests: 0 succeeds, else the error.
-    DWORD loadMediaError = ERROR_NOT_SUPPORTED, volumeOnlineError = ERROR_INVALID_FUNCTION;
+    DWORD loadMediaError = ERROR_NOT_SUPPORTED, volumeOnlineError = ERROR_INVALID_FUNCTION;  // 0: succeeds
 };
 
 class FakeDevice {
 public:
     FakeDevice();
     ~FakeDevice();
-    FakeDevice(const FakeDevice&) = delete;
-    FakeDevice& operator=(const FakeDevice&) = delete;
-
     FakeVolume& AddVolume(const std::string& devicePath);
     std::vector<std::string> Calls(const std::string& prefix) const;
     int OpenHandles() const;
 
-    std::map<std::string, std::string> mountPoints;  // GetVolumeNameForVolumeMountPointA
-    std::map<std::string, std::string> volumePaths;  // GetVolumePathNameA
-    std::map<std::string, std::string> dosDevices;   // QueryDosDeviceA of one name
+    std::map<std::string, std::string> mountPoints, volumePaths, dosDevices;
     DWORD listNeedsBytes = 0;  // a smaller QueryDosDeviceA(null) buffer is too small
     std::map<std::string, UINT> driveTypes;
     std::string currentDirectory = "C:\\";
-
-    // "open PATH access=0xN", "ioctl PATH 0xCODE", "close PATH", "dos NAME",
-    // "dos-list SIZE", "mountpoint PATH", "volumepath PATH", in call order.
-    std::vector<std::string> log;
-    // Arguments the system would not take, or that do not do what the call is for.
-    std::vector<std::string> faults;
+    // "open PATH access=0xN", "ioctl PATH 0xCODE", "close PATH", "dos NAME", "dos-list SIZE",
+    // "mountpoint PATH", "volumepath PATH", in call order.
+    std::vector<std::string> log, faults;
 
     static FakeDevice* current;
     struct OpenHandle {
@@ -68,7 +51,5 @@ public:
     std::vector<OpenHandle> handles;
 };
 
-// A storage device descriptor with the texts after the fixed part; an empty
-// text gets offset 0 (no text).
-std::vector<BYTE> DescriptorBytes(const std::string& vendor, const std::string& product,
-                                  DWORD busType);
+// A storage device descriptor with the texts after the fixed part; an empty text gets offset 0.
+std::vector<BYTE> DescriptorBytes(const std::string& vendor, const std::string& product, DWORD busType);

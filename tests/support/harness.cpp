@@ -9,9 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-ScopedHeap::ScopedHeap() : heap_(HeapCreate(0, 0, 0)), previous_(ProcessHeap) {
-    ProcessHeap = heap_;
-}
+ScopedHeap::ScopedHeap() : heap_(HeapCreate(0, 0, 0)), previous_(ProcessHeap) { ProcessHeap = heap_; }
 
 ScopedHeap::~ScopedHeap() {
     ProcessHeap = previous_;
@@ -21,8 +19,7 @@ ScopedHeap::~ScopedHeap() {
 int ScopedHeap::BusyBlocks() const {
     int busy = 0;
     PROCESS_HEAP_ENTRY entry = {};
-    while (HeapWalk(heap_, &entry))
-        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++busy;
+    while (HeapWalk(heap_, &entry)) busy += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ? 1 : 0;
     return busy;
 }
 
@@ -31,33 +28,23 @@ GuardedBuffer::GuardedBuffer(size_t size, BYTE fill) {
     base_ = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     DWORD old = 0;
     VirtualProtect(base_ + pages * 4096, 4096, PAGE_NOACCESS, &old);
-    data_ = base_ + pages * 4096 - size;
-    FillMemory(data_, size, fill);
-}
-
-GuardedBuffer::~GuardedBuffer() {
-    VirtualFree(base_, 0, MEM_RELEASE);
+    FillMemory(data_ = base_ + pages * 4096 - size, size, fill);
 }
 
 StdoutCapture::StdoutCapture() : previous_(GetStdHandle(STD_OUTPUT_HANDLE)) {
     char directory[MAX_PATH], path[MAX_PATH];
     GetTempPathA(MAX_PATH, directory);
     GetTempFileNameA(directory, "tw", 0, path);
-    file_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    file_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     SetStdHandle(STD_OUTPUT_HANDLE, file_);
-}
-
-StdoutCapture::~StdoutCapture() {
-    Finish();
 }
 
 std::string StdoutCapture::Finish() {
     if (file_ == INVALID_HANDLE_VALUE) return "";
     SetStdHandle(STD_OUTPUT_HANDLE, previous_);
     std::string bytes(GetFileSize(file_, nullptr), 0);
-    SetFilePointer(file_, 0, nullptr, FILE_BEGIN);
     DWORD read = 0;
+    SetFilePointer(file_, 0, nullptr, FILE_BEGIN);
     if (!bytes.empty()) ReadFile(file_, &bytes[0], (DWORD)bytes.size(), &read, nullptr);
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
@@ -71,16 +58,14 @@ Outcome RunLoadCommandWith(std::vector<std::string> arguments) {
     ScopedHeap heap;
     StdoutCapture capture;
     DWORD exitCode = (DWORD)RunLoadCommand((int)argv.size(), argv.data());
-    std::string output = capture.Finish();
-    EXPECT_EQ(heap.BusyBlocks(), 0) << "heap blocks left by " << arguments[1];
-    return {exitCode, output};
+    EXPECT_EQ(heap.BusyBlocks(), 0) << "heap blocks left";
+    return {exitCode, capture.Finish()};
 }
 
 int OpenHandleCount() {
     int count = 0;
     DWORD flags = 0;
-    for (ULONG_PTR value = 4; value < 0x10000; value += 4)
-        count += GetHandleInformation((HANDLE)value, &flags) ? 1 : 0;
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4) count += GetHandleInformation((HANDLE)value, &flags) ? 1 : 0;
     return count;
 }
 
@@ -95,22 +80,17 @@ RunningProgram::RunningProgram(const std::string& program, const std::string& co
     HANDLE writeEnd = nullptr;
     CreatePipe(&readEnd_, &writeEnd, &inherit, 0);
     SetHandleInformation(readEnd_, HANDLE_FLAG_INHERIT, 0);
-    HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                               OPEN_EXISTING, 0, nullptr);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
+    startup.hStdInput = CreateFileA("NUL", GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, nullptr);
     startup.hStdOutput = startup.hStdError = writeEnd;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
-    EXPECT_TRUE(CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                               nullptr, nullptr, &startup, &process_))
-        << program << " did not start: " << GetLastError();
+    std::string line = commandLine;
+    EXPECT_TRUE(CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                               &startup, &process_)) << program << " did not start: " << GetLastError();
     CloseHandle(writeEnd);
-    CloseHandle(input);
-    // Read on a thread so a program that writes much cannot block on a full pipe.
-    reader_ = std::thread([this] {
+    CloseHandle(startup.hStdInput);
+    reader_ = std::thread([this] {  // so a program that writes much never blocks on a full pipe
         char buffer[4096];
         DWORD got = 0;
         while (ReadFile(readEnd_, buffer, sizeof buffer, &got, nullptr) && got) {
@@ -121,8 +101,7 @@ RunningProgram::RunningProgram(const std::string& program, const std::string& co
 }
 
 RunningProgram::~RunningProgram() {
-    if (process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
-        TerminateProcess(process_.hProcess, 1);
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 1);
     Finish();
     CloseHandle(readEnd_);
     CloseHandle(process_.hThread);
@@ -135,17 +114,13 @@ std::string RunningProgram::Output() {
 }
 
 bool RunningProgram::AwaitOutput(const std::string& text) {
-    while (Output().find(text) == std::string::npos) {
-        if (WaitForSingleObject(process_.hProcess, 10) == WAIT_OBJECT_0)
-            return Finish(), Output().find(text) != std::string::npos;
-    }
+    while (Output().find(text) == std::string::npos)
+        if (WaitForSingleObject(process_.hProcess, 10) == WAIT_OBJECT_0) return Finish().output.find(text) != std::string::npos;
     return true;
 }
 
-// A program that has not ended after a minute is a hang: it is stopped, and
-// the exit code says so.
 Outcome RunningProgram::Finish() {
-    if (process_.hProcess && WaitForSingleObject(process_.hProcess, 60000) == WAIT_TIMEOUT) {
+    if (WaitForSingleObject(process_.hProcess, 60000) == WAIT_TIMEOUT) {
         ADD_FAILURE() << "a program did not end: " << Output();
         TerminateProcess(process_.hProcess, 0xDEAD);
     }
@@ -163,8 +138,7 @@ StandinService::StandinService(const std::string& switches) {
     char directory[MAX_PATH], path[MAX_PATH];
     GetTempPathA(MAX_PATH, directory);
     GetTempFileNameA(directory, "vs", 0, path);
-    recordPath_ = path;
-    DeleteFileA(path);
+    DeleteFileA((recordPath_ = path).c_str());
     program_.reset(new RunningProgram(BuildDirectory() + "vorlan-standin.exe",
                                       "vorlan-standin -record \"" + recordPath_ + "\" " + switches));
     EXPECT_TRUE(program_->AwaitOutput("ready")) << program_->Output();

@@ -1,7 +1,7 @@
-// What the tests run the program's code with: a private heap whose blocks
-// can be counted, buffers that end at a no-access page, captured standard
-// output, in-process runs of the load command, started programs and the
-// stand-in service.
+// What the tests run the program's code with: a private heap whose blocks are
+// counted, buffers that end at a no-access page, captured standard output,
+// in-process runs of the load command, started programs and the stand-in
+// service.
 #pragma once
 #include <windows.h>
 
@@ -22,24 +22,22 @@ private:
     HANDLE heap_, previous_;
 };
 
-// size bytes that end exactly where a no-access page begins: one byte read
-// or written past the end faults.
+// size bytes that end where a no-access page begins: one byte past the end faults.
 class GuardedBuffer {
 public:
     explicit GuardedBuffer(size_t size, BYTE fill = 0);
-    ~GuardedBuffer();
+    ~GuardedBuffer() { VirtualFree(base_, 0, MEM_RELEASE); }
     BYTE* data() const { return data_; }
 
 private:
-    BYTE* base_;
-    BYTE* data_;
+    BYTE *base_, *data_;
 };
 
 // Points standard output at a temporary file until Finish().
 class StdoutCapture {
 public:
     StdoutCapture();
-    ~StdoutCapture();
+    ~StdoutCapture() { Finish(); }
     std::string Finish();
 
 private:
@@ -51,19 +49,12 @@ struct Outcome {
     std::string output;
 };
 
-// Runs the load command in this process with the arguments after the program
-// name, on a private heap; a block left allocated is reported as a failure.
+// The load command in this process, on a private heap; a block left allocated fails the test.
 Outcome RunLoadCommandWith(std::vector<std::string> arguments);
+int OpenHandleCount();        // handles open in this process
+std::string BuildDirectory();  // of the running test program, with a trailing backslash
 
-// Handles open in this process: a handle the code under test does not give
-// back shows here.
-int OpenHandleCount();
-
-// The folder of the running test program, with a trailing backslash.
-std::string BuildDirectory();
-
-// A started program with standard output and error on a pipe that a thread
-// reads, no console, and NUL as standard input.
+// A started program, its standard output and error on a pipe a thread reads, NUL as input.
 class RunningProgram {
 public:
     RunningProgram(const std::string& program, const std::string& commandLine);
@@ -72,7 +63,7 @@ public:
     HANDLE mainThread() const { return process_.hThread; }
     std::string Output();
     bool AwaitOutput(const std::string& text);  // false if the program ended without it
-    Outcome Finish();                           // waits for the end
+    Outcome Finish();                           // waits for the end; a minute is a hang
 
 private:
     PROCESS_INFORMATION process_ = {};
@@ -82,13 +73,12 @@ private:
     std::thread reader_;
 };
 
-// Runs Traywake.exe of the build with the command line after its name.
-Outcome RunTraywake(const std::string& arguments);
+Outcome RunTraywake(const std::string& arguments);  // Traywake.exe of the build
 
 // The stand-in VORLAN service, listening until the object goes.
 class StandinService {
 public:
-    explicit StandinService(const std::string& switches = "");
+    explicit StandinService(const std::string& switches);
     ~StandinService();
     std::vector<BYTE> Received() const;  // every message, in order
     // Waits until the service says "served N": client N's pipe is closed.

@@ -7,23 +7,18 @@ PipeCallLog* PipeCallLog::current;
 
 namespace {
 
-HANDLE WINAPI LoggedOpen(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                         DWORD disposition, DWORD flags, HANDLE templateFile) {
-    PipeCallLog* log = PipeCallLog::current;
+HANDLE WINAPI LoggedOpen(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                         DWORD flags, HANDLE templateFile) {
+    PipeCallLog& log = *PipeCallLog::current;
     if ((flags & (SECURITY_SQOS_PRESENT | SECURITY_VALID_SQOS_FLAGS)) != (SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION) ||
         access != (GENERIC_READ | GENERIC_WRITE) || share || disposition != OPEN_EXISTING)
-        log->faults.push_back(name);
-    DWORD error = 0;
+        log.faults.push_back(name);
+    DWORD error = log.scriptedErrors.empty() ? 0 : log.scriptedErrors.front();
+    if (!log.scriptedErrors.empty()) log.scriptedErrors.pop_front();
     HANDLE pipe = INVALID_HANDLE_VALUE;
-    if (!log->scriptedErrors.empty() && log->scriptedErrors.front()) {
-        error = log->scriptedErrors.front();
-    } else {
-        pipe = SystemPipeCalls.CreateFileA(name, access, share, security, disposition, flags, templateFile);
-        error = pipe == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-    }
-    if (!log->scriptedErrors.empty()) log->scriptedErrors.pop_front();
-    std::string shortName = name;
-    log->calls += "open " + shortName.substr(shortName.rfind('\\') + 1) + "=" + std::to_string(error) + " ";
+    if (!error) pipe = SystemPipeCalls.CreateFileA(name, access, share, security, disposition, flags, templateFile);
+    if (!error && pipe == INVALID_HANDLE_VALUE) error = GetLastError();
+    log.calls += "open " + std::string(strrchr(name, '\\') + 1) + "=" + std::to_string(error) + " ";
     SetLastError(error);
     return pipe;
 }

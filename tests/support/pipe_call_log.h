@@ -1,6 +1,6 @@
-// A log of the pipe client's opens and sleeps. Opens are passed on to the
-// real call unless the test scripted an error for them; sleeps are logged
-// and taken.
+// A log of the pipe client's opens and sleeps. Opens go on to the real call
+// unless the test scripted an error for them; an open without
+// identification-level security, or with other arguments, lands in `faults`.
 #pragma once
 #include <windows.h>
 
@@ -10,14 +10,10 @@
 
 class PipeCallLog {
 public:
-    // Errors for the first opens, in order; 0 passes an open on.
-    explicit PipeCallLog(std::deque<DWORD> scriptedErrors = {});
+    explicit PipeCallLog(std::deque<DWORD> scriptedErrors);  // for the first opens, in order; 0 passes on
     ~PipeCallLog();
-    PipeCallLog(const PipeCallLog&) = delete;
-    PipeCallLog& operator=(const PipeCallLog&) = delete;
-
     std::deque<DWORD> scriptedErrors;
     std::string calls;  // "open NAME=ERROR " and "sleep N ", in order
-    std::vector<std::string> faults;  // opens without identification-level security
+    std::vector<std::string> faults;
     static PipeCallLog* current;
 };
