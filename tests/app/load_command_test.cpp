@@ -155,9 +155,6 @@ TEST(LoadCommand, Outcomes) {
              d.console.Type(1000, true, VK_RETURN), d.console.Type(1100, false, VK_RETURN);
          },
          "Loading media into  ()" + kOk, 0, kCdProbe + kOpenRw + "load online ", "sleep 100 flush flush ", 1100},
-        {"wait clamped, hidden console", {"E:", "-w:20000", "-na"}, DRIVE_CDROM,
-         [](Drive d) { d.volume.loadMediaError = 0; }, "Loading media into E:\\ ()" + kOk, 0,
-         kCdProbe + kOpenRw + "load online ", "", 0},
         {"wait clamped, visible console", {"E:", "-w:20000", "-na"}, DRIVE_CDROM,
          [](Drive d) { d.volume.loadMediaError = 0, d.console.visible = true; },
          "Loading media into E:\\ ()" + kOk, 0, kCdProbe + kOpenRw + "load online ", "flush ", 10000},

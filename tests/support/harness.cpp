@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 
 ScopedHeap::ScopedHeap() : heap_(HeapCreate(0, 0, 0)), previous_(ProcessHeap) { ProcessHeap = heap_; }
 
@@ -134,22 +132,14 @@ Outcome RunTraywake(const std::string& arguments) {
     return RunningProgram(BuildDirectory() + "Traywake.exe", "Traywake " + arguments).Finish();
 }
 
-StandinService::StandinService(const std::string& switches) {
-    char directory[MAX_PATH], path[MAX_PATH];
-    GetTempPathA(MAX_PATH, directory);
-    GetTempFileNameA(directory, "vs", 0, path);
-    DeleteFileA((recordPath_ = path).c_str());
-    program_.reset(new RunningProgram(BuildDirectory() + "vorlan-standin.exe",
-                                      "vorlan-standin -record \"" + recordPath_ + "\" " + switches));
-    EXPECT_TRUE(program_->AwaitOutput("ready")) << program_->Output();
+StandinService::StandinService(const std::string& switches)
+    : program_(BuildDirectory() + "vorlan-standin.exe", "vorlan-standin " + switches) {
+    EXPECT_TRUE(program_.AwaitOutput("ready\r\n")) << program_.Output();
 }
 
-StandinService::~StandinService() {
-    program_.reset();
-    DeleteFileA(recordPath_.c_str());
-}
-
-std::vector<BYTE> StandinService::Received() const {
-    std::ifstream file(recordPath_, std::ios::binary);
-    return std::vector<BYTE>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+std::string StandinService::Messages(const std::string& awaited) {
+    EXPECT_TRUE(program_.AwaitOutput(awaited)) << awaited;
+    std::string said = program_.Output().substr(7), lines;  // after "ready"
+    for (char c : said) lines += c == '\r' ? "" : std::string(1, c);
+    return lines;
 }

@@ -79,12 +79,9 @@ Outcome RunTraywake(const std::string& arguments);  // Traywake.exe of the build
 class StandinService {
 public:
     explicit StandinService(const std::string& switches);
-    ~StandinService();
-    std::vector<BYTE> Received() const;  // every message, in order
-    // Waits until the service says "served N": client N's pipe is closed.
-    bool AwaitServed(int client) { return program_->AwaitOutput("served " + std::to_string(client)); }
+    // What it said of the messages it received, a line each, once it has said awaited.
+    std::string Messages(const std::string& awaited);
 
 private:
-    std::string recordPath_;
-    std::unique_ptr<RunningProgram> program_;
+    RunningProgram program_;
 };
