@@ -108,7 +108,8 @@ DWORD WINAPI FakeQueryDosDeviceA(LPCSTR name, LPSTR target, DWORD maxChars) {
     Fake().log.push_back(name ? std::string("dos ") + name : "dos-list " + std::to_string(maxChars));
     if (!name) {
         for (auto& entry : Fake().dosDevices) answer += entry.first + '\0';
-        if (maxChars < Fake().listNeedsBytes) return Fail(ERROR_INSUFFICIENT_BUFFER);
+        if (maxChars < Fake().listNeedsBytes || Fake().listError)
+            return Fail(Fake().listError ? Fake().listError : ERROR_INSUFFICIENT_BUFFER);
     } else if (Fake().dosDevices.count(name)) {
         answer = Fake().dosDevices[name] + '\0';
     } else {

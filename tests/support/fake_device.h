@@ -34,7 +34,7 @@ public:
     int OpenHandles() const;
 
     std::map<std::string, std::string> mountPoints, volumePaths, dosDevices;
-    DWORD listNeedsBytes = 0;  // a smaller QueryDosDeviceA(null) buffer is too small
+    DWORD listNeedsBytes = 0, listError = 0;  // QueryDosDeviceA(null): a smaller buffer is too small; fails so
     std::map<std::string, UINT> driveTypes;
     std::string currentDirectory = "C:\\";
     // "open PATH access=0xN", "ioctl PATH 0xCODE", "close PATH", "dos NAME", "dos-list SIZE",
