@@ -50,7 +50,15 @@ TEST(CrashDumpFilter, BesideTheProgramElseInTheTemporaryDirectory) {
     std::string folder = TempPath("traywake-crash-" + std::to_string(GetCurrentProcessId()) + "\\");
     CreateDirectoryA(folder.c_str(), nullptr);
     CopyFileA((BuildDirectory() + "Traywake.exe").c_str(), (folder + "Traywake.exe").c_str(), FALSE);
-    const std::string beside = folder + "Traywake.dmp", fallback = TempPath("Quillet.dmp");
+    const std::string beside = folder + "Traywake.dmp", fallback = TempPath("Quillet.dmp"), mark = folder + "debugger";
+    // The exception goes on to the system, whose debugger (set here) leaves a mark.
+    HKEY aeDebug = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug", 0, nullptr, 0,
+                    KEY_SET_VALUE, nullptr, &aeDebug, nullptr);
+    auto setDebugger = [&](const std::string& command) {
+        RegSetValueExA(aeDebug, "Debugger", 0, REG_SZ, (const BYTE*)command.c_str(), (DWORD)command.size() + 1);
+    };
+    setDebugger("C:\\windows\\system32\\cmd.exe /c echo crash> \"" + mark + "\"");
     for (const std::string& dump : {fallback, beside}) {
         // A folder where the dump beside the program would go: it cannot be made.
         if (dump == fallback) CreateDirectoryA(beside.c_str(), nullptr);
@@ -70,9 +78,13 @@ TEST(CrashDumpFilter, BesideTheProgramElseInTheTemporaryDirectory) {
                                     "\r\n\r\n");
         EXPECT_EQ(crash.exitCode, (DWORD)EXCEPTION_ACCESS_VIOLATION);
         EXPECT_EQ(FileStart(dump), "MDMP");
+        EXPECT_EQ(FileStart(mark), "cras");
+        DeleteFileA(mark.c_str());
         DeleteFileA(fallback.c_str());
         RemoveDirectoryA(beside.c_str());
     }
+    setDebugger("C:\\windows\\system32\\cmd.exe /c exit");
+    RegCloseKey(aeDebug);
     for (const char* file : {"Traywake.exe", "Traywake.dmp"}) DeleteFileA((folder + file).c_str());
     RemoveDirectoryA(folder.c_str());
 }
