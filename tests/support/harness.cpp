@@ -63,7 +63,7 @@ Outcome RunLoadCommandWith(std::vector<std::string> arguments) {
 int OpenHandleCount() {
     int count = 0;
     DWORD flags = 0;
-    for (ULONG_PTR value = 4; value < 0x10000; value += 4) count += GetHandleInformation((HANDLE)value, &flags) ? 1 : 0;
+    for (ULONG_PTR value = 4; value < 0x1000; value += 4) count += GetHandleInformation((HANDLE)value, &flags) ? 1 : 0;
     return count;
 }
 
