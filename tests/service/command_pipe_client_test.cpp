@@ -60,9 +60,9 @@ TEST(CommandPipeClient, LoadThroughTheService) {
         volume.opensForRead = volume.opensForReadWrite = false;
         PipeCallLog pipes(row.openErrors);
         PipeIoLimitMs = 300;
-        int handlesBefore = OpenHandleCount();
+        std::vector<ULONG_PTR> pipesBefore = OpenPipeHandles();
         Outcome outcome = RunLoadCommandWith({"E:", "-na", "-w:300"});
-        EXPECT_EQ(OpenHandleCount(), handlesBefore);
+        EXPECT_EQ(OpenPipeHandles(), pipesBefore);
         PipeIoLimitMs = kPipeReplyLimitMs;
         EXPECT_EQ(outcome.output, row.output);
         EXPECT_EQ(outcome.exitCode, row.exitCode);

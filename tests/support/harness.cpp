@@ -60,11 +60,12 @@ Outcome RunLoadCommandWith(std::vector<std::string> arguments) {
     return {exitCode, capture.Finish()};
 }
 
-int OpenHandleCount() {
-    int count = 0;
+std::vector<ULONG_PTR> OpenPipeHandles() {
+    std::vector<ULONG_PTR> open;
     DWORD flags = 0;
-    for (ULONG_PTR value = 4; value < 0x1000; value += 4) count += GetHandleInformation((HANDLE)value, &flags) ? 1 : 0;
-    return count;
+    for (ULONG_PTR value = 4; value < 0x1000; value += 4)
+        if (GetHandleInformation((HANDLE)value, &flags) && GetFileType((HANDLE)value) == FILE_TYPE_PIPE) open.push_back(value);
+    return open;
 }
 
 std::string BuildDirectory() {
@@ -111,9 +112,12 @@ std::string RunningProgram::Output() {
     return output_;
 }
 
+// A minute without the text is a hang, not a slow machine.
 bool RunningProgram::AwaitOutput(const std::string& text) {
-    while (Output().find(text) == std::string::npos)
+    for (DWORD start = GetTickCount(); Output().find(text) == std::string::npos;) {
         if (WaitForSingleObject(process_.hProcess, 10) == WAIT_OBJECT_0) return Finish().output.find(text) != std::string::npos;
+        if (GetTickCount() - start > 60000) return false;
+    }
     return true;
 }
 

@@ -51,7 +51,9 @@ struct Outcome {
 
 // The load command in this process, on a private heap; a block left allocated fails the test.
 Outcome RunLoadCommandWith(std::vector<std::string> arguments);
-int OpenHandleCount();        // handles open in this process
+// Pipe handles open in this process. (Wine opens and closes handles of other
+// kinds on its own, for a blocking read, say, so only pipes can be compared.)
+std::vector<ULONG_PTR> OpenPipeHandles();
 std::string BuildDirectory();  // of the running test program, with a trailing backslash
 
 // A started program, its standard output and error on a pipe a thread reads, NUL as input.
@@ -62,7 +64,7 @@ public:
     HANDLE process() const { return process_.hProcess; }
     HANDLE mainThread() const { return process_.hThread; }
     std::string Output();
-    bool AwaitOutput(const std::string& text);  // false if the program ended without it
+    bool AwaitOutput(const std::string& text);  // false if the program ended (or hung) without it
     Outcome Finish();                           // waits for the end; a minute is a hang
 
 private:
