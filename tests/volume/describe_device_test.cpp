@@ -31,7 +31,7 @@ TEST(DescribeFromDescriptor, Texts) {
         {DescriptorBytes("X", "", 20), 0, "X", "X LDM Device"},
         {DescriptorBytes("X", "Y", 21), 0, "X Y", "X Y"},
         {DescriptorBytes(v127 + "cut", p127, 7), 0, v127.substr(0, 127), v127.substr(0, 111) + " USB Device"},
-        {DescriptorBytes("Vendor", "Product", 7), 1, "Vendor Product", "Vendor Product USB Device"},
+        {DescriptorBytes("Vendor", "Product", 7), 4, "Vendor Product", "Vendor Product USB Device"},
         {DescriptorBytes("Vendor", "Product", 7), 8, "Vendor", "Vendor USB Device"},
     };
     for (const auto& row : rows) {
@@ -48,17 +48,25 @@ TEST(DescribeFromDescriptor, Texts) {
 }
 
 TEST(DescribeFromDescriptor, TextsEndAtTheBufferEnd) {
-    GuardedBuffer answer(kDescriptorBytes, 'z');
+    GuardedBuffer answer(kDescriptorBytes, 'z');  // no zero after the fixed part
     auto* head = (STORAGE_DEVICE_DESCRIPTOR*)answer.data();
-    std::memset(head, 0, sizeof *head);
-    head->VendorIdOffset = kDescriptorBytes - 5;
-    head->ProductIdOffset = kDescriptorBytes - 200;
-    DWORD busType = 0;
-    char description[kDescriptionChars], productName[kProductNameChars];
-    DescribeFromDescriptor(answer.data(), kDescriptorBytes, &busType, description, productName);
-    EXPECT_EQ(productName, "zzzzz " + std::string(121, 'z'));
-    DescribeFromDescriptor(answer.data(), kDescriptorBytes - 5, &busType, description, productName);
-    EXPECT_EQ(productName, std::string(127, 'z'));
+    const struct {
+        DWORD vendorOffset, productOffset, returned;
+        std::string productName;
+    } rows[] = {
+        {0, kDescriptorBytes - 5, kDescriptorBytes, "zzzzz"},             // runs to the buffer's end, no further
+        {sizeof *head, 0, kDescriptorBytes, std::string(127, 'z')},        // 984 characters, cut at 127
+        {kDescriptorBytes - 5, 0, kDescriptorBytes - 5, ""},              // starts at the returned length: no text
+    };
+    for (const auto& row : rows) {
+        std::memset(head, 0, sizeof *head);
+        head->VendorIdOffset = row.vendorOffset;
+        head->ProductIdOffset = row.productOffset;
+        DWORD busType = 0;
+        char description[kDescriptionChars], productName[kProductNameChars];
+        DescribeFromDescriptor(answer.data(), row.returned, &busType, description, productName);
+        EXPECT_EQ(productName, row.productName);
+    }
 }
 
 TEST(ParseDiskExtents, CountsOnlyWhatWasReturned) {
