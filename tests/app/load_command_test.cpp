@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
 
 namespace {
 
@@ -26,26 +25,6 @@ const std::string kUsage =
     "load, e.g. D:\r\n-na  no about info\r\n-w:nnnn  wait nnnn milliseconds before close\r\n\r\n";
 const std::string kOk = "... OK\r\n{A}success{7}{7}\r\n\r\n";
 const std::string kFailed = "... err=INVALID_FUNCTION\r\n{C}failed{7}{7}\r\n\r\n";
-
-// The device log in short: opens by access, requests by name; closes and
-// name lookups left out (the handle count and the outcome cover them).
-std::string Requests(const FakeDevice& fake) {
-    std::ostringstream trace;
-    for (const std::string& call : fake.log) {
-        if (call.find(kVolume) == std::string::npos) continue;
-        if (call.compare(0, 5, "open ") == 0) {
-            if (call.find("}\\ ") != std::string::npos) trace << "root ";
-            else trace << "open(" << call.substr(call.find("access=") + 7) << ") ";
-        } else if (call.compare(0, 6, "ioctl ") == 0) {
-            std::string code = call.substr(call.rfind(' ') + 1);
-            trace << (code == "0x2D1400" ? "query" : code == "0x2D0800" ? "verify"
-                      : code == "0x2D4804" ? "allow" : code == "0x7405C" ? "length"
-                      : code == "0x560000" ? "extents" : code == "0x2D480C" ? "load"
-                      : code == "0x56C008" ? "online" : code) << ' ';
-        }
-    }
-    return trace.str();
-}
 
 BOOL WINAPI Windows98(LPOSVERSIONINFOA answer) {
     answer->dwMajorVersion = 4;
@@ -98,7 +77,7 @@ TEST(LoadCommand, Outcomes) {
              d.volume.volumeOnlineError = 0;
              d.volume.extentsAnswer = true;
              d.volume.extentDisks = {3};
-             d.fake.AddVolume("\\\\.\\PhysicalDrive3").descriptor = DescriptorBytes("", "Disk", 11);
+             d.fake.volumes["\\\\.\\PhysicalDrive3"].descriptor = DescriptorBytes("", "Disk", 11);
          },
          "Bring volume E:\\ online (Disk SATA Device)" + kOk, 0,
          "open(0x0) query open(0x0) extents open(0x0) length open(0x80000000) length " + kOpenRw +
@@ -184,14 +163,14 @@ TEST(LoadCommand, Outcomes) {
         FakeConsole console(false, false);
         fake.mountPoints["E:\\"] = std::string(kVolume) + "\\";
         fake.driveTypes[std::string(kVolume) + "\\"] = row.driveType;
-        FakeVolume& volume = fake.AddVolume(kVolume);
+        FakeVolume& volume = fake.volumes[kVolume];
         if (row.script) row.script({fake, volume, console});
         SetErrorMode(0);
         Outcome outcome = RunLoadCommandWith(row.arguments);
         GetVersionAnswer = SystemGetVersionAnswer;
         EXPECT_EQ(outcome.output, row.output);
         EXPECT_EQ(outcome.exitCode, row.exitCode);
-        EXPECT_EQ(Requests(fake), row.requests);
+        EXPECT_EQ(fake.requests[kVolume], row.requests);
         EXPECT_EQ(console.calls, row.consoleCalls);
         EXPECT_EQ(console.now - console.start, row.elapsedMs);
         EXPECT_EQ(fake.faults, std::vector<std::string>());

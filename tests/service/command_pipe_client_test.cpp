@@ -3,16 +3,53 @@
 // scripted pipe opens against the bytes shown, the exit code, every pipe open and
 // sleep, and every message the service received.
 #include "service/command_pipe_client.h"
+#include "service/pipe_calls.h"
 #include "tests/support/fake_console.h"
 #include "tests/support/fake_device.h"
 #include "tests/support/harness.h"
-#include "tests/support/pipe_call_log.h"
+#include "tools/vorlan_standin.h"
 
 #include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
 
 namespace {
 
 const std::string kVolume = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}";
+
+// Pipe opens go on to the real call unless an error is scripted for them.
+std::deque<DWORD> openErrors;
+std::string pipeCalls;  // "open NAME=ERROR " and "sleep N ", in order; "fault " for wrong open arguments
+
+HANDLE WINAPI LoggedOpen(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                         DWORD flags, HANDLE templateFile) {
+    if ((flags & (SECURITY_SQOS_PRESENT | SECURITY_VALID_SQOS_FLAGS)) != (SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION) ||
+        access != (GENERIC_READ | GENERIC_WRITE) || share || disposition != OPEN_EXISTING)
+        pipeCalls += "fault ";
+    DWORD error = openErrors.empty() ? 0 : openErrors.front();
+    if (!openErrors.empty()) openErrors.pop_front();
+    HANDLE pipe = error ? INVALID_HANDLE_VALUE
+                        : SystemPipeCalls.CreateFileA(name, access, share, security, disposition, flags, templateFile);
+    if (!error && pipe == INVALID_HANDLE_VALUE) error = GetLastError();
+    pipeCalls += "open " + std::string(strrchr(name, '\\') + 1) + "=" + std::to_string(error) + " ";
+    return SetLastError(error), pipe;
+}
+
+void WINAPI LoggedSleep(DWORD milliseconds) {
+    pipeCalls += "sleep " + std::to_string(milliseconds) + " ";
+    SystemPipeCalls.Sleep(milliseconds);
+}
+
+// Pipe handles open in this process. (Wine opens and closes handles of other
+// kinds on its own, for a blocking read, say, so only pipes can be compared.)
+std::vector<ULONG_PTR> OpenPipeHandles() {
+    std::vector<ULONG_PTR> open;
+    DWORD flags = 0;
+    for (ULONG_PTR value = 4; value < 0x1000; value += 4)
+        if (GetHandleInformation((HANDLE)value, &flags) && GetFileType((HANDLE)value) == FILE_TYPE_PIPE) open.push_back(value);
+    return open;
+}
 
 std::string Repeat(const std::string& text, int count) {
     std::string repeated;
@@ -21,62 +58,65 @@ std::string Repeat(const std::string& text, int count) {
 }
 
 TEST(CommandPipeClient, LoadThroughTheService) {
-    const std::string conversation = "hello\nopen " + kVolume + "\ncontrol 0x2D480C\ncontrol 0x56C008\ngoodbye\nserved 1\n";
-    const std::string cut = "hello\nopen " + kVolume + "\ncontrol 0x2D480C\nserved 1\n";  // ended without goodbye
+    const std::string conversation = "hello\nopen " + kVolume + "\ncontrol 0x2D480C\ncontrol 0x56C008\ngoodbye\n";
+    const std::string cut = "hello\nopen " + kVolume + "\ncontrol 0x2D480C\n";  // ended without goodbye
     const std::string base = "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=0 ";
     const std::string noService = "\r\nerror opening VORLAN command interface\r\n", loading = "Loading media into E:\\ ()... ";
     const std::string ok = loading + "OK\r\n{A}success{7}{7}\r\n\r\n";
     const struct {
-        const char* switches;  // null: no service
+        bool serviceRuns;
+        StandinBehaviour service;
         std::deque<DWORD> openErrors;
         std::string output;
         DWORD exitCode;
         std::string pipeCalls, received, consoleCalls;
     } rows[] = {
-        {nullptr, {}, noService, 1, Repeat("open VorlanCmdIfV2=2 ", 11), "", ""},
-        {nullptr, std::deque<DWORD>(11, ERROR_PIPE_BUSY), noService, 1, Repeat("open VorlanCmdIfV2=231 sleep 20 ", 11), "", ""},
-        {"-fake-success", {ERROR_PIPE_BUSY, ERROR_PIPE_BUSY}, ok, 0, Repeat("open VorlanCmdIfV2=231 sleep 20 ", 2) + base,
+        {false, {}, {}, noService, 1, Repeat("open VorlanCmdIfV2=2 ", 11), "", ""},
+        {false, {}, std::deque<DWORD>(11, ERROR_PIPE_BUSY), noService, 1, Repeat("open VorlanCmdIfV2=231 sleep 20 ", 11), "", ""},
+        {true, {}, {ERROR_PIPE_BUSY, ERROR_PIPE_BUSY}, ok, 0, Repeat("open VorlanCmdIfV2=231 sleep 20 ", 2) + base,
          conversation, ""},
-        {"-refuse", {}, noService, 1, "open VorlanCmdIfV2=0 ", "hello\n", ""},
-        {"-fake-success", {0, ERROR_FILE_NOT_FOUND}, ok, 0,
+        {true, {true}, {}, noService, 1, "open VorlanCmdIfV2=0 ", "hello\n", ""},
+        {true, {}, {0, ERROR_FILE_NOT_FOUND}, ok, 0,
          "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=2 sleep 500 open VorlanCmdIfV21=0 ", conversation, ""},
-        {"-fake-success", {0, ERROR_ACCESS_DENIED}, " error 5 opening VORLAN pipe" + noService, 1,
+        {true, {}, {0, ERROR_ACCESS_DENIED}, " error 5 opening VORLAN pipe" + noService, 1,
          "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=5 ", "hello\n", ""},
-        {"-fail-open 5", {}, "\r\nerror opening " + kVolume + "\r\n", 1, base, "hello\nopen " + kVolume + "\nserved 1\n", "sleep 300 "},
-        {"-fake-success -fail-control 21", {}, loading + "err=NOT_READY\r\n{C}failed{7}{7}\r\n\r\n", 1, base, conversation, ""},
-        {"-fake-success -slow 60000", {}, loading + "err=SEM_TIMEOUT\r\n{C}failed{7}{7}\r\n\r\n", 1, base, cut, ""},
-        {"-fake-success -short 100", {}, loading + "err=INVALID_DATA\r\n{C}failed{7}{7}\r\n\r\n", 1, base, cut, ""},
-        {"-fake-success -long", {}, loading + "err=INVALID_DATA\r\n{C}failed{7}{7}\r\n\r\n", 1, base, cut, ""},
+        {true, {false, 5}, {}, "\r\nerror opening " + kVolume + "\r\n", 1, base, "hello\nopen " + kVolume + "\n", "sleep 300 "},
+        {true, {false, 0, 21}, {}, loading + "err=NOT_READY\r\n{C}failed{7}{7}\r\n\r\n", 1, base, conversation, ""},
+        {true, {false, 0, 0, true}, {}, loading + "err=SEM_TIMEOUT\r\n{C}failed{7}{7}\r\n\r\n", 1, base, cut, ""},
+        {true, {false, 0, 0, false, 100}, {}, loading + "err=INVALID_DATA\r\n{C}failed{7}{7}\r\n\r\n", 1, base, cut, ""},
+        {true, {false, 0, 0, false, 1064}, {}, loading + "err=INVALID_DATA\r\n{C}failed{7}{7}\r\n\r\n", 1, base, cut, ""},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.switches ? row.switches : "no service");
-        std::unique_ptr<StandinService> service(row.switches ? new StandinService(row.switches) : nullptr);
+        SCOPED_TRACE(&row - rows);
+        std::vector<ULONG_PTR> pipesBefore = OpenPipeHandles();
+        std::unique_ptr<StandinService> service(row.serviceRuns ? new StandinService(row.service) : nullptr);
         FakeDevice fake;
         FakeConsole console(false, false);
         fake.mountPoints["E:\\"] = kVolume + "\\";
         fake.driveTypes[kVolume + "\\"] = DRIVE_CDROM;
-        FakeVolume& volume = fake.AddVolume(kVolume);
+        FakeVolume& volume = fake.volumes[kVolume];
         volume.attributeOpenLimit = 2;  // the description and the open test; none for the requests
         volume.opensForRead = volume.opensForReadWrite = false;
-        PipeCallLog pipes(row.openErrors);
+        openErrors = row.openErrors;
+        pipeCalls.clear();
+        Pipe = {LoggedOpen, LoggedSleep};
         PipeIoLimitMs = 300;
-        std::vector<ULONG_PTR> pipesBefore = OpenPipeHandles();
         Outcome outcome = RunLoadCommandWith({"E:", "-na", "-w:300"});
-        EXPECT_EQ(OpenPipeHandles(), pipesBefore);
         PipeIoLimitMs = kPipeReplyLimitMs;
+        Pipe = SystemPipeCalls;
+        EXPECT_EQ(service ? service->Stop() : "", row.received);
+        service.reset();
+        EXPECT_EQ(OpenPipeHandles(), pipesBefore);
         EXPECT_EQ(outcome.output, row.output);
         EXPECT_EQ(outcome.exitCode, row.exitCode);
-        EXPECT_EQ(pipes.calls, row.pipeCalls);
-        EXPECT_EQ(pipes.faults, std::vector<std::string>());
+        EXPECT_EQ(pipeCalls, row.pipeCalls);
         EXPECT_EQ(console.calls, row.consoleCalls);  // the failure pause; the console is hidden
         EXPECT_EQ(ServiceClient, nullptr);
-        std::string received = service ? service->Messages(row.received == "hello\n" ? "hello\r\n" : "served 1\r\n") : "";
-        EXPECT_EQ(received, row.received);
     }
 }
 
 TEST(CommandPipeClient, ServiceErrorsAndSuccessAsTheLastError) {
-    StandinService service("-fake-success -fail-control 2");
+    StandinService service({false, 0, 2});
     CommandPipeClient client;
     ASSERT_TRUE(client.Connect());
     SetLastError(1234);
@@ -89,7 +129,7 @@ TEST(CommandPipeClient, ServiceErrorsAndSuccessAsTheLastError) {
     client.Disconnect();
     EXPECT_EQ(client.m_hPipe, INVALID_HANDLE_VALUE);
     client.Disconnect();  // a second call has nothing to close
-    EXPECT_EQ(service.Messages("served 1\r\n"), "hello\nopen " + kVolume + "\ncontrol 0x7\ngoodbye\nserved 1\n");
+    EXPECT_EQ(service.Stop(), "hello\nopen " + kVolume + "\ncontrol 0x7\ngoodbye\n");
 }
 
 }  // namespace

@@ -3,24 +3,105 @@
 // waits move, and keys that arrive at chosen ticks. Each attribute set is
 // written into standard output as "{X}", so captured output shows every colour.
 #pragma once
-#include <windows.h>
+#include "console/console_calls.h"
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <utility>
 
-class FakeConsole {
-public:
+struct FakeConsole {
     // attributes 0: output is not a console (the screen cannot be read).
     FakeConsole(bool visible, bool ownedByUs, WORD attributes = 0x07);
-    ~FakeConsole();
-    void Type(DWORD tick, bool down, WORD virtualKey, char character = 0, DWORD state = 0);
-    size_t Due() const;  // records in the queue by now
+    ~FakeConsole() { ConsoleCall = SystemConsoleCalls; }
+    void Type(DWORD tick, bool down, WORD virtualKey, char character = 0, DWORD state = 0) {
+        INPUT_RECORD record = {};
+        record.EventType = KEY_EVENT;
+        record.Event.KeyEvent = {down, 1, virtualKey, 0, {}, state};
+        record.Event.KeyEvent.uChar.AsciiChar = character;
+        input.emplace_back(start + tick, record);
+    }
+    size_t Due() const {  // records in the queue by now
+        size_t due = 0;
+        while (due < input.size() && (LONG)(input[due].first - now) <= 0) ++due;
+        return due;
+    }
 
     bool visible, ownedByUs, inputIsConsole = true;  // not a console: waits are signalled, reads fail
     WORD attributes;
     DWORD start = 0xFFFFF000, now = start;  // near the wrap of the tick count
     std::deque<std::pair<DWORD, INPUT_RECORD>> input;
     std::string calls;  // "sleep N ", "flush ", "peek " in order
-    static FakeConsole* current;
+    static inline FakeConsole* current;
 };
+
+namespace fake_console {
+
+HWND const kWindow = (HWND)0x7E57;
+inline FakeConsole& Fake() { return *FakeConsole::current; }
+
+inline HWND WINAPI GetConsoleWindow() { return kWindow; }
+inline BOOL WINAPI IsWindowVisible(HWND window) { return window == kWindow && Fake().visible; }
+inline DWORD WINAPI GetTickCount() { return Fake().now; }
+
+inline DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
+    return *processId = window == kWindow && Fake().ownedByUs ? GetCurrentProcessId() : 4, 1;
+}
+
+inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO info) {
+    return info->wAttributes = Fake().attributes, Fake().attributes != 0;
+}
+
+inline BOOL WINAPI SetConsoleTextAttribute(HANDLE, WORD attributes) {
+    char marker[16];
+    DWORD written = 0;
+    return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), marker, wsprintfA(marker, "{%X}", attributes), &written, nullptr);
+}
+
+inline void WINAPI Sleep(DWORD milliseconds) {
+    Fake().calls += "sleep " + std::to_string(milliseconds) + " ";
+    Fake().now += milliseconds;
+}
+
+// Signalled when a record is due within the time; the clock moves to it.
+inline DWORD WINAPI WaitForSingleObject(HANDLE, DWORD milliseconds) {
+    if (!Fake().inputIsConsole) return WAIT_OBJECT_0;
+    LONG until = Fake().input.empty() ? LONG_MAX : (LONG)(Fake().input.front().first - Fake().now);
+    Fake().now += until <= (LONG)milliseconds ? std::max(until, 0L) : milliseconds;
+    return until <= (LONG)milliseconds ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+}
+
+inline BOOL TakeRecords(PINPUT_RECORD records, DWORD length, LPDWORD count, bool remove) {
+    // An hour without the key a test meant to type: unreadable, so the wait ends.
+    if (!Fake().inputIsConsole || Fake().now - Fake().start > 3600000) return FALSE;
+    *count = (DWORD)std::min<size_t>(length, Fake().Due());
+    for (DWORD i = 0; i < *count; ++i) records[i] = Fake().input[i].second;
+    if (remove) Fake().input.erase(Fake().input.begin(), Fake().input.begin() + *count);
+    return TRUE;
+}
+
+inline BOOL WINAPI ReadConsoleInputA(HANDLE, PINPUT_RECORD records, DWORD length, LPDWORD count) {
+    return TakeRecords(records, length, count, true);
+}
+
+inline BOOL WINAPI PeekConsoleInputA(HANDLE, PINPUT_RECORD records, DWORD length, LPDWORD count) {
+    Fake().calls += "peek ";
+    return TakeRecords(records, length, count, false);
+}
+
+inline BOOL WINAPI FlushConsoleInputBuffer(HANDLE) {
+    Fake().calls += "flush ";
+    Fake().input.erase(Fake().input.begin(), Fake().input.begin() + Fake().Due());
+    return TRUE;
+}
+
+}  // namespace fake_console
+
+inline FakeConsole::FakeConsole(bool isVisible, bool isOwnedByUs, WORD screenAttributes)
+    : visible(isVisible), ownedByUs(isOwnedByUs), attributes(screenAttributes) {
+    namespace f = fake_console;
+    current = this;
+    ConsoleCall = {f::GetConsoleWindow, f::GetWindowThreadProcessId, f::IsWindowVisible, f::GetConsoleScreenBufferInfo,
+                   f::SetConsoleTextAttribute, f::Sleep, f::GetTickCount, f::WaitForSingleObject, f::ReadConsoleInputA,
+                   f::PeekConsoleInputA, f::FlushConsoleInputBuffer};
+}

@@ -1,55 +1,221 @@
 // A scripted stand-in for the device seam. A test describes the volumes, mount
 // points and DOS devices it wants; the fake answers as the system would, checks
-// every open's and request's arguments against what the system requires (a
-// wrong one lands in `faults`), logs every call and counts handles not closed.
+// the arguments of every open and request (a wrong one lands in `faults`),
+// writes each device's opens and requests in short into `requests` and the
+// name lookups into `lookups`, and counts handles not closed.
 #pragma once
-#include <windows.h>
+#include "volume/device_calls.h"
 
-#include <deque>
+#include <winioctl.h>
+
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 struct FakeVolume {
-    std::string devicePath;  // as the program opens it, without trailing backslash
     bool opensForAttributes = true, opensForRead = true, opensForReadWrite = true, rootOpens = false;
     int attributeOpenLimit = -1;  // attribute opens that succeed before refusals; -1: all
     DWORD openError = ERROR_ACCESS_DENIED;
-    bool checkVerifyAnswers = false;  // IOCTL_STORAGE_CHECK_VERIFY2, and the last error it leaves
-    DWORD checkVerifyLastError = ERROR_SUCCESS;
-    bool lengthOnAttributeHandle = false, lengthOnReadHandle = false;  // IOCTL_DISK_GET_LENGTH_INFO
+    bool checkVerifyAnswers = false;  // and leaves this last error
+    DWORD checkVerifyLastError = 0;
+    bool lengthOnAttributeHandle = false, lengthOnReadHandle = false;
     ULONGLONG lengthBytes = 0;
-    std::vector<BYTE> descriptor;  // IOCTL_STORAGE_QUERY_PROPERTY answer; empty: it fails
-    bool extentsAnswer = false;    // IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, with these disks
+    std::vector<BYTE> descriptor;  // empty: the property query fails
+    bool extentsAnswer = false;
     std::vector<DWORD> extentDisks;
     DWORD loadMediaError = ERROR_NOT_SUPPORTED, volumeOnlineError = ERROR_INVALID_FUNCTION;  // 0: succeeds
 };
 
-class FakeDevice {
-public:
-    FakeDevice();
-    ~FakeDevice();
-    FakeVolume& AddVolume(const std::string& devicePath);
-    std::vector<std::string> Calls(const std::string& prefix) const;
-    int OpenHandles() const;
-
-    std::map<std::string, std::string> mountPoints, volumePaths, dosDevices;
-    DWORD listNeedsBytes = 0, listError = 0;  // QueryDosDeviceA(null): a smaller buffer is too small; fails so
-    std::map<std::string, UINT> driveTypes;
-    std::string currentDirectory = "C:\\";
-    // "open PATH access=0xN", "ioctl PATH 0xCODE", "close PATH", "dos NAME", "dos-list SIZE",
-    // "mountpoint PATH", "volumepath PATH", in call order.
-    std::vector<std::string> log, faults;
-
-    static FakeDevice* current;
-    struct OpenHandle {
-        std::string path;
-        DWORD access;
-        bool open;
-    };
-    std::deque<FakeVolume> volumes;  // a deque keeps AddVolume references valid
-    std::vector<OpenHandle> handles;
+struct FakeHandle {
+    std::string path;  // a root directory's with its backslash
+    DWORD access;
+    bool open;
 };
 
+struct FakeDevice {
+    FakeDevice();
+    ~FakeDevice() { Device = SystemDeviceCalls; }
+    int OpenHandles() const {
+        return (int)std::count_if(handles.begin(), handles.end(), [](const FakeHandle& h) { return h.open; });
+    }
+
+    std::map<std::string, FakeVolume> volumes;  // by device path, without a trailing backslash
+    std::map<std::string, std::string> mountPoints, volumePaths, dosDevices;
+    std::map<std::string, UINT> driveTypes;
+    DWORD listNeedsBytes = 0, listError = 0;  // the DOS device list: a smaller buffer is too small; fails so
+    std::string currentDirectory = "C:\\";
+    // requests[path]: "open(0xACCESS) ", "root ", "query ", "verify ", "allow ", "length ", "extents ",
+    // "load ", "online ", in order. lookups: "dos-list CHARS ", "volumepath PATH ".
+    std::map<std::string, std::string> requests;
+    std::string lookups;
+    std::vector<std::string> faults;
+    std::vector<FakeHandle> handles;
+    static inline FakeDevice* current;
+};
+
+namespace fake_device {
+
+inline FakeDevice& Fake() { return *FakeDevice::current; }
+inline void Require(bool condition, const std::string& what) { if (!condition) Fake().faults.push_back(what); }
+inline BOOL Fail(DWORD error) { return SetLastError(error), FALSE; }
+const uintptr_t kHandleBase = 0x4000;
+
+inline HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                 DWORD disposition, DWORD flags, HANDLE templateFile) {
+    std::string name = path;
+    bool isRoot = name.back() == '\\';
+    if (isRoot) name.pop_back();
+    char shown[24];
+    wsprintfA(shown, "open(0x%lX) ", access);
+    Fake().requests[name] += isRoot ? "root " : shown;
+    Require(share == (FILE_SHARE_READ | FILE_SHARE_WRITE) && !security && !templateFile && disposition == OPEN_EXISTING &&
+                flags == (isRoot ? FILE_FLAG_BACKUP_SEMANTICS : 0u), "open arguments of " + name);
+    FakeVolume* v = Fake().volumes.count(name) ? &Fake().volumes[name] : nullptr;
+    bool allowed = v && (isRoot ? v->rootOpens
+                         : access == 0 ? v->opensForAttributes && (v->attributeOpenLimit < 0 || (v->attributeOpenLimit > 0 && v->attributeOpenLimit--))
+                         : access == GENERIC_READ ? v->opensForRead : v->opensForReadWrite);
+    if (!allowed) return SetLastError(v ? v->openError : ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+    Fake().handles.push_back({name + (isRoot ? "\\" : ""), access, true});
+    return (HANDLE)(kHandleBase + Fake().handles.size() - 1);
+}
+
+inline FakeHandle* FindHandle(HANDLE handle) {
+    uintptr_t index = (uintptr_t)handle - kHandleBase;
+    return index < Fake().handles.size() && Fake().handles[index].open ? &Fake().handles[index] : nullptr;
+}
+
+// Each request with the buffers the system needs for it; any other code is a fault.
+inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inBytes, LPVOID out, DWORD outBytes,
+                                   LPDWORD returned, LPOVERLAPPED overlapped) {
+    FakeHandle* open = FindHandle(handle);
+    if (!open) return Fail(ERROR_INVALID_HANDLE);
+    FakeVolume& v = Fake().volumes[open->path];
+    std::string& log = Fake().requests[open->path];
+    const std::string request = std::to_string(code) + " on " + open->path;
+    bool takesInput = code == IOCTL_STORAGE_QUERY_PROPERTY || code == IOCTL_STORAGE_MEDIA_REMOVAL;
+    Require(returned && !overlapped && (takesInput || (!in && !inBytes)), "arguments of " + request);
+    *returned = 0;
+    switch (code) {
+    case IOCTL_STORAGE_CHECK_VERIFY2:
+        log += "verify ";
+        Require(out && outBytes == 4, "output of " + request);
+        return v.checkVerifyAnswers ? SetLastError(v.checkVerifyLastError), TRUE : Fail(ERROR_NOT_READY);
+    case IOCTL_STORAGE_MEDIA_REMOVAL:
+        log += "allow ";
+        Require(inBytes == 1 && !((PREVENT_MEDIA_REMOVAL*)in)->PreventMediaRemoval && !out && !outBytes, "lock " + request);
+        return TRUE;
+    case IOCTL_DISK_GET_LENGTH_INFO:
+        log += "length ";
+        Require(outBytes == 8, "output of " + request);
+        if (!(open->access == 0 ? v.lengthOnAttributeHandle : v.lengthOnReadHandle)) return Fail(ERROR_INVALID_FUNCTION);
+        std::memcpy(out, &v.lengthBytes, *returned = 8);
+        return TRUE;
+    case IOCTL_STORAGE_QUERY_PROPERTY: {
+        log += "query ";
+        auto* query = (STORAGE_PROPERTY_QUERY*)in;
+        Require(inBytes == 12 && query->PropertyId == StorageDeviceProperty && query->QueryType == PropertyStandardQuery &&
+                    outBytes == 1024 && ((STORAGE_DEVICE_DESCRIPTOR*)out)->Size == 1024, "query of " + request);
+        if (v.descriptor.empty()) return Fail(ERROR_NOT_SUPPORTED);
+        std::memcpy(out, v.descriptor.data(), *returned = (DWORD)std::min<size_t>(outBytes, v.descriptor.size()));
+        return TRUE;
+    }
+    case IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS:
+        log += "extents ";
+        Require(outBytes == 2408, "output of " + request);
+        if (!v.extentsAnswer) return Fail(ERROR_NOT_SUPPORTED);
+        *(DWORD*)out = (DWORD)v.extentDisks.size();
+        for (size_t i = 0; i < v.extentDisks.size(); ++i) std::memcpy((BYTE*)out + 8 + 24 * i, &v.extentDisks[i], 4);
+        *returned = (DWORD)(8 + 24 * v.extentDisks.size());
+        return TRUE;
+    case 0x2D480C:    // load media
+    case 0x56C008: {  // volume online
+        log += code == 0x2D480C ? "load " : "online ";
+        Require(!out && !outBytes, "output of " + request);
+        DWORD error = code == 0x2D480C ? v.loadMediaError : v.volumeOnlineError;
+        return error ? Fail(error) : TRUE;
+    }
+    }
+    Require(false, "unknown request " + request);
+    return Fail(ERROR_INVALID_FUNCTION);
+}
+
+// The system's answer shape: the texts, each with its zero, and the list's closing zero.
+inline DWORD WINAPI QueryDosDeviceA(LPCSTR name, LPSTR target, DWORD maxChars) {
+    std::string answer;
+    if (!name) {
+        Fake().lookups += "dos-list " + std::to_string(maxChars) + " ";
+        for (auto& entry : Fake().dosDevices) answer += entry.first + '\0';
+        if (maxChars < Fake().listNeedsBytes || Fake().listError)
+            return Fail(Fake().listError ? Fake().listError : ERROR_INSUFFICIENT_BUFFER);
+    } else if (Fake().dosDevices.count(name)) {
+        answer = Fake().dosDevices[name] + '\0';
+    } else {
+        return Fail(ERROR_FILE_NOT_FOUND);
+    }
+    if (answer.size() + 1 > maxChars) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    std::memcpy(target, answer.c_str(), answer.size() + 1);
+    return (DWORD)answer.size() + 1;
+}
+
+// An unknown name leaves part of a text behind, as a failed lookup may.
+inline BOOL CopyName(std::map<std::string, std::string>& names, LPCSTR key, LPSTR result, DWORD maxChars) {
+    if (!names.count(key)) return lstrcpynA(result, "partial", maxChars), Fail(ERROR_INVALID_PARAMETER);
+    if (names[key].size() + 1 > maxChars) return Fail(ERROR_FILENAME_EXCED_RANGE);
+    return lstrcpyA(result, names[key].c_str()) != nullptr;
+}
+
+inline BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName, DWORD maxChars) {
+    return CopyName(Fake().mountPoints, mountPoint, volumeName, maxChars);
+}
+
+inline BOOL WINAPI GetVolumePathNameA(LPCSTR fileName, LPSTR volumePath, DWORD maxChars) {
+    Fake().lookups += "volumepath " + std::string(fileName) + " ";
+    return CopyName(Fake().volumePaths, fileName, volumePath, maxChars);
+}
+
+inline UINT WINAPI GetDriveTypeA(LPCSTR rootPath) {
+    return Fake().driveTypes.count(rootPath) ? Fake().driveTypes[rootPath] : DRIVE_NO_ROOT_DIR;
+}
+
+// As the system: a directory that does not fit is not written; the answer is the size it needs.
+inline DWORD WINAPI GetCurrentDirectoryA(DWORD maxChars, LPSTR directory) {
+    const std::string& current = Fake().currentDirectory;
+    if (current.size() + 1 > maxChars) return (DWORD)current.size() + 1;
+    return lstrcpyA(directory, current.c_str()), (DWORD)current.size();
+}
+
+inline BOOL WINAPI CloseHandle(HANDLE handle) {
+    FakeHandle* open = FindHandle(handle);
+    Require(open, "close of a handle not open");
+    return open ? open->open = false, TRUE : Fail(ERROR_INVALID_HANDLE);
+}
+
+}  // namespace fake_device
+
+inline FakeDevice::FakeDevice() {
+    namespace f = fake_device;
+    current = this;
+    Device = {f::CreateFileA, f::DeviceIoControl, f::QueryDosDeviceA, f::GetVolumeNameForVolumeMountPointA,
+              f::GetVolumePathNameA, f::GetDriveTypeA, f::GetCurrentDirectoryA, f::CloseHandle};
+}
+
 // A storage device descriptor with the texts after the fixed part; an empty text gets offset 0.
-std::vector<BYTE> DescriptorBytes(const std::string& vendor, const std::string& product, DWORD busType);
+inline std::vector<BYTE> DescriptorBytes(const std::string& vendor, const std::string& product, DWORD busType) {
+    std::vector<BYTE> bytes(sizeof(STORAGE_DEVICE_DESCRIPTOR), 0);
+    auto place = [&bytes](const std::string& text) -> DWORD {
+        if (text.empty()) return 0;
+        size_t offset = bytes.size();
+        bytes.resize(offset + text.size() + 1, 0);
+        std::memcpy(&bytes[offset], text.data(), text.size());
+        return (DWORD)offset;
+    };
+    STORAGE_DEVICE_DESCRIPTOR head = {};
+    head.VendorIdOffset = place(vendor);
+    head.ProductIdOffset = place(product);
+    head.Size = (DWORD)bytes.size();
+    head.BusType = (STORAGE_BUS_TYPE)busType;
+    std::memcpy(bytes.data(), &head, sizeof head);
+    return bytes;
+}

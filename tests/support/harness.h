@@ -1,47 +1,64 @@
 // What the tests run the program's code with: a private heap whose blocks are
 // counted, buffers that end at a no-access page, captured standard output,
-// in-process runs of the load command, started programs and the stand-in
-// service.
+// in-process runs of the load command and started programs.
 #pragma once
-#include <windows.h>
+#include "app/load_command.h"
+#include "base/memory.h"
 
-#include <memory>
-#include <mutex>
+#include <gtest/gtest.h>
+
 #include <string>
-#include <thread>
 #include <vector>
 
 // Makes a private heap the program's ProcessHeap for its lifetime.
-class ScopedHeap {
-public:
-    ScopedHeap();
-    ~ScopedHeap();
-    int BusyBlocks() const;  // blocks allocated and not freed
-
-private:
-    HANDLE heap_, previous_;
+struct ScopedHeap {
+    HANDLE heap = HeapCreate(0, 0, 0), previous = ProcessHeap;
+    ScopedHeap() { ProcessHeap = heap; }
+    ~ScopedHeap() { ProcessHeap = previous, HeapDestroy(heap); }
+    int BusyBlocks() const {  // blocks allocated and not freed
+        int busy = 0;
+        PROCESS_HEAP_ENTRY entry = {};
+        while (HeapWalk(heap, &entry)) busy += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ? 1 : 0;
+        return busy;
+    }
 };
 
 // size bytes that end where a no-access page begins: one byte past the end faults.
-class GuardedBuffer {
-public:
-    explicit GuardedBuffer(size_t size, BYTE fill = 0);
-    ~GuardedBuffer() { VirtualFree(base_, 0, MEM_RELEASE); }
-    BYTE* data() const { return data_; }
-
-private:
-    BYTE *base_, *data_;
+struct GuardedBuffer {
+    explicit GuardedBuffer(size_t size, BYTE fill = 0) {
+        size_t pages = (size + 4095) / 4096;
+        base = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        DWORD old = 0;
+        VirtualProtect(base + pages * 4096, 4096, PAGE_NOACCESS, &old);
+        FillMemory(bytes = base + pages * 4096 - size, size, fill);
+    }
+    ~GuardedBuffer() { VirtualFree(base, 0, MEM_RELEASE); }
+    BYTE* data() const { return bytes; }
+    BYTE *base, *bytes;
 };
 
 // Points standard output at a temporary file until Finish().
-class StdoutCapture {
-public:
-    StdoutCapture();
+struct StdoutCapture {
+    HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE), file = INVALID_HANDLE_VALUE;
+    StdoutCapture() {
+        char directory[MAX_PATH], path[MAX_PATH];
+        GetTempPathA(MAX_PATH, directory);
+        GetTempFileNameA(directory, "tw", 0, path);
+        file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        SetStdHandle(STD_OUTPUT_HANDLE, file);
+    }
     ~StdoutCapture() { Finish(); }
-    std::string Finish();
-
-private:
-    HANDLE previous_, file_;
+    std::string Finish() {
+        if (file == INVALID_HANDLE_VALUE) return "";
+        SetStdHandle(STD_OUTPUT_HANDLE, previous);
+        std::string bytes(GetFileSize(file, nullptr), 0);
+        DWORD read = 0;
+        SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+        if (!bytes.empty()) ReadFile(file, &bytes[0], (DWORD)bytes.size(), &read, nullptr);
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+        return bytes.substr(0, read);
+    }
 };
 
 struct Outcome {
@@ -50,40 +67,72 @@ struct Outcome {
 };
 
 // The load command in this process, on a private heap; a block left allocated fails the test.
-Outcome RunLoadCommandWith(std::vector<std::string> arguments);
-// Pipe handles open in this process. (Wine opens and closes handles of other
-// kinds on its own, for a blocking read, say, so only pipes can be compared.)
-std::vector<ULONG_PTR> OpenPipeHandles();
-std::string BuildDirectory();  // of the running test program, with a trailing backslash
+inline Outcome RunLoadCommandWith(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "Traywake");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(&argument[0]);
+    ScopedHeap heap;
+    StdoutCapture capture;
+    DWORD exitCode = (DWORD)RunLoadCommand((int)argv.size(), argv.data());
+    EXPECT_EQ(heap.BusyBlocks(), 0) << "heap blocks left";
+    return {exitCode, capture.Finish()};
+}
 
-// A started program, its standard output and error on a pipe a thread reads, NUL as input.
-class RunningProgram {
-public:
-    RunningProgram(const std::string& program, const std::string& commandLine);
-    ~RunningProgram();
-    HANDLE process() const { return process_.hProcess; }
-    HANDLE mainThread() const { return process_.hThread; }
-    std::string Output();
-    bool AwaitOutput(const std::string& text);  // false if the program ended (or hung) without it
-    Outcome Finish();                           // waits for the end; a minute is a hang
+inline std::string BuildDirectory() {  // of the running test program, with a trailing backslash
+    char path[MAX_PATH];
+    std::string directory(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return directory.substr(0, directory.find_last_of('\\') + 1);
+}
 
-private:
-    PROCESS_INFORMATION process_ = {};
-    HANDLE readEnd_ = nullptr;
-    std::mutex mutex_;
-    std::string output_;
-    std::thread reader_;
+// A started program with its standard output and error on a pipe, NUL as input.
+struct RunningProgram {
+    PROCESS_INFORMATION process = {};
+    HANDLE readEnd = nullptr;
+    std::string output;
+
+    RunningProgram(const std::string& program, std::string commandLine) {
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        HANDLE writeEnd = nullptr;
+        CreatePipe(&readEnd, &writeEnd, &inherit, 1 << 16);
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = CreateFileA("NUL", GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, nullptr);
+        startup.hStdOutput = startup.hStdError = writeEnd;
+        EXPECT_TRUE(CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                   nullptr, &startup, &process)) << program << ": " << GetLastError();
+        CloseHandle(writeEnd);
+        CloseHandle(startup.hStdInput);
+    }
+    ~RunningProgram() {
+        TerminateProcess(process.hProcess, 1);  // if it still runs
+        CloseHandle(readEnd);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    void ReadAvailable() {
+        char buffer[4096];
+        DWORD got = 0;
+        while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &got, nullptr) && got && ReadFile(readEnd, buffer, 4096, &got, nullptr))
+            output.append(buffer, got);
+    }
+    // False if the program ended without the text; a minute without it is a hang, not a slow machine.
+    bool AwaitOutput(const std::string& text) {
+        for (int tick = 0; tick < 6000 && output.find(text) == std::string::npos; ++tick)
+            if (ReadAvailable(), WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0) ReadAvailable(), tick = 6000;
+        return output.find(text) != std::string::npos;
+    }
+    Outcome Finish() {  // waits for the end; a minute is a hang
+        for (int tick = 0; WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT; ReadAvailable())
+            if (++tick == 6000) ADD_FAILURE() << "a program did not end: " << output, TerminateProcess(process.hProcess, 0xDEAD);
+        ReadAvailable();
+        DWORD exitCode = 0xFFFFFFFF;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        return {exitCode, output};
+    }
 };
 
-Outcome RunTraywake(const std::string& arguments);  // Traywake.exe of the build
-
-// The stand-in VORLAN service, listening until the object goes.
-class StandinService {
-public:
-    explicit StandinService(const std::string& switches);
-    // What it said of the messages it received, a line each, once it has said awaited.
-    std::string Messages(const std::string& awaited);
-
-private:
-    RunningProgram program_;
-};
+inline Outcome RunTraywake(const std::string& arguments) {  // Traywake.exe of the build
+    return RunningProgram(BuildDirectory() + "Traywake.exe", "Traywake " + arguments).Finish();
+}
