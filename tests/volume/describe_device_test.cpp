@@ -1,20 +1,13 @@
-// Naming the device behind a volume: the descriptor's bytes, read from an
-// answer buffer that ends at a no-access page, and the fallbacks of a volume
-// that does not answer, through the device seam.
+// Naming the device behind a volume: the descriptor's bytes and the extent
+// list, read from answer buffers that end at a no-access page. (Which device
+// is asked, and the fallbacks, show in the load command's table.)
 #include "volume/describe_device.h"
 #include "tests/support/fake_device.h"
 #include "tests/support/harness.h"
 
 #include <gtest/gtest.h>
 
-#include <winioctl.h>
-
-#include <cstring>
-#include <functional>
-
 namespace {
-
-const char kVolume[] = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}";
 
 TEST(DescribeFromDescriptor, Texts) {
     const std::string v127(127, 'v'), p127(127, 'p');
@@ -30,17 +23,16 @@ TEST(DescribeFromDescriptor, Texts) {
         {DescriptorBytes("X", "", 18), 0, "X", "X 18 Device"},
         {DescriptorBytes("X", "", 20), 0, "X", "X LDM Device"},
         {DescriptorBytes("X", "Y", 21), 0, "X Y", "X Y"},
-        {DescriptorBytes(v127 + "cut", p127, 7), 0, v127.substr(0, 127), v127.substr(0, 111) + " USB Device"},
+        {DescriptorBytes(v127 + "cut", p127, 7), 0, v127, v127.substr(0, 111) + " USB Device"},
         {DescriptorBytes("Vendor", "Product", 7), 4, "Vendor Product", "Vendor Product USB Device"},
-        {DescriptorBytes("Vendor", "Product", 7), 8, "Vendor", "Vendor USB Device"},
+        {DescriptorBytes("Vendor", "Product", 7), 8, "Vendor", "Vendor USB Device"},  // product at the returned end
     };
     for (const auto& row : rows) {
         GuardedBuffer answer(kDescriptorBytes);
         std::memcpy(answer.data(), row.bytes.data(), row.bytes.size());
         DWORD busType = 99;
         char description[kDescriptionChars], productName[kProductNameChars];
-        DescribeFromDescriptor(answer.data(), (DWORD)row.bytes.size() - row.shortBy, &busType, description,
-                               productName);
+        DescribeFromDescriptor(answer.data(), (DWORD)row.bytes.size() - row.shortBy, &busType, description, productName);
         EXPECT_EQ(productName, row.productName);
         EXPECT_EQ(description, row.description);
         EXPECT_EQ(busType, ((STORAGE_DEVICE_DESCRIPTOR*)row.bytes.data())->BusType);
@@ -54,9 +46,9 @@ TEST(DescribeFromDescriptor, TextsEndAtTheBufferEnd) {
         DWORD vendorOffset, productOffset, returned;
         std::string productName;
     } rows[] = {
-        {0, kDescriptorBytes - 5, kDescriptorBytes, "zzzzz"},             // runs to the buffer's end, no further
-        {sizeof *head, 0, kDescriptorBytes, std::string(127, 'z')},        // 984 characters, cut at 127
-        {kDescriptorBytes - 5, 0, kDescriptorBytes - 5, ""},              // starts at the returned length: no text
+        {0, kDescriptorBytes - 5, kDescriptorBytes, "zzzzz"},       // runs to the buffer's end, no further
+        {sizeof *head, 0, kDescriptorBytes, std::string(127, 'z')},  // 984 characters, cut at 127
+        {kDescriptorBytes - 5, 0, kDescriptorBytes - 5, ""},        // starts at the returned length: no text
     };
     for (const auto& row : rows) {
         std::memset(head, 0, sizeof *head);
@@ -83,54 +75,6 @@ TEST(ParseDiskExtents, CountsOnlyWhatWasReturned) {
         ParseDiskExtents(extents.data(), row.returned, &count, disks, kMaxDiskNumbers);
         EXPECT_EQ(count, row.count);
         EXPECT_EQ(disks[count > 1 ? count - 1 : 0], count > 1 ? (DWORD)count - 1 : 0u);
-    }
-}
-
-TEST(DescribeVolumeDevice, Fallbacks) {
-    const struct {
-        const char* name;
-        UINT driveType;
-        std::function<void(FakeDevice&, FakeVolume&)> script;
-        std::string description, productName;
-        DWORD busType;
-        std::string requests;  // of the volume
-    } rows[] = {
-        {"volume answers", DRIVE_REMOVABLE,
-         [](FakeDevice&, FakeVolume& v) { v.descriptor = DescriptorBytes("ACME", "Reader", 7); },
-         "ACME Reader USB Device", "ACME Reader", 7, "open(0x0) query "},
-        {"optical, silent", DRIVE_CDROM, [](FakeDevice&, FakeVolume& v) { v.extentsAnswer = true, v.extentDisks = {0}; },
-         "", "", 0, "open(0x0) query "},
-        {"floppy, silent", DRIVE_REMOVABLE,
-         [](FakeDevice& f, FakeVolume& v) {
-             f.dosDevices[kVolume + 4] = "\\Device\\FLOPPY0";
-             v.extentsAnswer = true, v.extentDisks = {0};
-         },
-         "", "", 0, "open(0x0) query "},
-        {"one extent: its disk", DRIVE_FIXED, [](FakeDevice&, FakeVolume& v) { v.extentsAnswer = true, v.extentDisks = {2}; },
-         "Disk Two ATA Device", "Disk Two", 3, "open(0x0) query open(0x0) extents "},
-        {"two extents on one disk", DRIVE_FIXED,
-         [](FakeDevice&, FakeVolume& v) { v.extentsAnswer = true, v.extentDisks = {2, 2}; }, "LDM", "LDM", 0, "open(0x0) query open(0x0) extents "},
-        {"no extents", DRIVE_FIXED, nullptr, "", "", 0, "open(0x0) query open(0x0) extents "},
-    };
-    for (const char* suffix : {"", "\\"}) {
-        for (const auto& row : rows) {
-            FakeDevice fake;
-            FakeVolume& volume = fake.volumes[kVolume];
-            fake.volumes["\\\\.\\PhysicalDrive2"].descriptor = DescriptorBytes("Disk", "Two", 3);
-            if (row.script) row.script(fake, volume);
-            ScopedHeap heap;
-            DWORD busType = 99;
-            char description[kDescriptionChars] = "x", productName[kProductNameChars] = "x";
-            DescribeVolumeDevice((kVolume + std::string(suffix)).c_str(), row.driveType, &busType, description,
-                                 productName);
-            EXPECT_EQ(description, row.description) << row.name << suffix;
-            EXPECT_EQ(productName, row.productName) << row.name;
-            EXPECT_EQ(busType, row.busType) << row.name;
-            EXPECT_EQ(fake.requests[kVolume], row.requests) << row.name;
-            EXPECT_EQ(fake.faults, std::vector<std::string>()) << row.name;
-            EXPECT_EQ(fake.OpenHandles(), 0) << row.name;
-            EXPECT_EQ(heap.BusyBlocks(), 0) << row.name;
-        }
     }
 }
 
