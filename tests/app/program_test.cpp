@@ -11,9 +11,14 @@ namespace {
 
 TEST(Program, CommandLinesOnTheTestPrefix) {
     const std::string failed = " online (SCSI Device)... err=NOT_SUPPORTED\r\nfailed\r\n\r\n";
+    const std::string usage =
+        "\r\nTraywake V1.6 (Win32) - loads a media into a drive or brings a volume online\r\n" TRAYWAKE_HOME_URL_TEXT
+        "\r\n\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\nDriveSpec is the drive whose media to load, e.g. "
+        "D:\r\n-na  no about info\r\n-w:nnnn  wait nnnn milliseconds before close\r\n\r\n";
+    std::string hostile(32000, '"');  // too many arguments, like any other such line
+    for (size_t i = 0; i < hostile.size(); i += 3) hostile[i] = ' ';
     const struct {
-        const char* arguments;
-        std::string output;
+        std::string arguments, output;
         DWORD exitCode;
     } rows[] = {
         {"d: -na", "Bring volume D:\\" + failed, 1},
@@ -21,26 +26,14 @@ TEST(Program, CommandLinesOnTheTestPrefix) {
         {"\\ -na", "Bring volume " + failed, 1},  // the program's own volume
         {". -na", "Bring volume " + failed, 1},   // the build folder's volume
         {"\"Q:\\no such dir\" -na", "invalid drive Q: - abort\r\n\r\n", 1},
-        {"\\\\?\\Volume{00000000-0000-0000-0000-000000000043 -na", "invalid drive  - abort\r\n\r\n", 1},
-        {"-? -na",
-         "\r\nTraywake V1.6 (Win32) - loads a media into a drive or brings a volume online\r\n"
-         TRAYWAKE_HOME_URL_TEXT "\r\n\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\n"
-         "DriveSpec is the drive whose media to load, e.g. D:\r\n-na  no about info\r\n"
-         "-w:nnnn  wait nnnn milliseconds before close\r\n\r\n",
-         2},
+        {"-? -na", usage, 2},
+        {hostile, usage, 2},
     };
     for (const auto& row : rows) {
         Outcome run = RunTraywake(row.arguments);
-        EXPECT_EQ(run.output, row.output) << row.arguments;
-        EXPECT_EQ(run.exitCode, row.exitCode) << row.arguments;
+        EXPECT_EQ(run.output, row.output) << row.arguments.substr(0, 20);
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.arguments.substr(0, 20);
     }
-}
-
-TEST(Program, HostileCommandLineEndsWithAnExitCode) {
-    std::string line(32000, '"');
-    for (size_t i = 0; i < line.size(); i += 3) line[i] = ' ';
-    Outcome run = RunTraywake(line);
-    EXPECT_LE(run.exitCode, 2u) << run.output;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <winioctl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 #include <map>
 #include <string>
@@ -89,56 +90,49 @@ inline FakeHandle* FindHandle(HANDLE handle) {
 // Each request with the buffers the system needs for it; any other code is a fault.
 inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inBytes, LPVOID out, DWORD outBytes,
                                    LPDWORD returned, LPOVERLAPPED overlapped) {
+    const struct {
+        DWORD code;
+        const char* name;
+        DWORD inBytes, outBytes;
+    } kRequests[] = {{IOCTL_STORAGE_CHECK_VERIFY2, "verify ", 0, 4}, {IOCTL_STORAGE_MEDIA_REMOVAL, "allow ", 1, 0},
+                     {IOCTL_DISK_GET_LENGTH_INFO, "length ", 0, 8}, {IOCTL_STORAGE_QUERY_PROPERTY, "query ", 12, 1024},
+                     {IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, "extents ", 0, 2408}, {0x2D480C, "load ", 0, 0},
+                     {0x56C008, "online ", 0, 0}};
     FakeHandle* open = FindHandle(handle);
     if (!open) return Fail(ERROR_INVALID_HANDLE);
     FakeVolume& v = Fake().volumes[open->path];
-    std::string& log = Fake().requests[open->path];
-    const std::string request = std::to_string(code) + " on " + open->path;
-    bool takesInput = code == IOCTL_STORAGE_QUERY_PROPERTY || code == IOCTL_STORAGE_MEDIA_REMOVAL;
-    Require(returned && !overlapped && (takesInput || (!in && !inBytes)), "arguments of " + request);
+    auto known = std::find_if(std::begin(kRequests), std::end(kRequests), [code](auto& r) { return r.code == code; });
+    Fake().requests[open->path] += known == std::end(kRequests) ? "unknown " : known->name;
+    Require(known != std::end(kRequests) && returned && !overlapped && !in == !known->inBytes && inBytes == known->inBytes &&
+                !out == !known->outBytes && outBytes == known->outBytes, "arguments of " + std::to_string(code));
     *returned = 0;
     switch (code) {
     case IOCTL_STORAGE_CHECK_VERIFY2:
-        log += "verify ";
-        Require(out && outBytes == 4, "output of " + request);
         return v.checkVerifyAnswers ? SetLastError(v.checkVerifyLastError), TRUE : Fail(ERROR_NOT_READY);
     case IOCTL_STORAGE_MEDIA_REMOVAL:
-        log += "allow ";
-        Require(inBytes == 1 && !((PREVENT_MEDIA_REMOVAL*)in)->PreventMediaRemoval && !out && !outBytes, "lock " + request);
+        Require(!((PREVENT_MEDIA_REMOVAL*)in)->PreventMediaRemoval, "removal locked");
         return TRUE;
     case IOCTL_DISK_GET_LENGTH_INFO:
-        log += "length ";
-        Require(outBytes == 8, "output of " + request);
         if (!(open->access == 0 ? v.lengthOnAttributeHandle : v.lengthOnReadHandle)) return Fail(ERROR_INVALID_FUNCTION);
         std::memcpy(out, &v.lengthBytes, *returned = 8);
         return TRUE;
     case IOCTL_STORAGE_QUERY_PROPERTY: {
-        log += "query ";
         auto* query = (STORAGE_PROPERTY_QUERY*)in;
-        Require(inBytes == 12 && query->PropertyId == StorageDeviceProperty && query->QueryType == PropertyStandardQuery &&
-                    outBytes == 1024 && ((STORAGE_DEVICE_DESCRIPTOR*)out)->Size == 1024, "query of " + request);
+        Require(query->PropertyId == StorageDeviceProperty && query->QueryType == PropertyStandardQuery &&
+                    ((STORAGE_DEVICE_DESCRIPTOR*)out)->Size == 1024, "another property asked for");
         if (v.descriptor.empty()) return Fail(ERROR_NOT_SUPPORTED);
         std::memcpy(out, v.descriptor.data(), *returned = (DWORD)std::min<size_t>(outBytes, v.descriptor.size()));
         return TRUE;
     }
     case IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS:
-        log += "extents ";
-        Require(outBytes == 2408, "output of " + request);
         if (!v.extentsAnswer) return Fail(ERROR_NOT_SUPPORTED);
         *(DWORD*)out = (DWORD)v.extentDisks.size();
         for (size_t i = 0; i < v.extentDisks.size(); ++i) std::memcpy((BYTE*)out + 8 + 24 * i, &v.extentDisks[i], 4);
         *returned = (DWORD)(8 + 24 * v.extentDisks.size());
         return TRUE;
-    case 0x2D480C:    // load media
-    case 0x56C008: {  // volume online
-        log += code == 0x2D480C ? "load " : "online ";
-        Require(!out && !outBytes, "output of " + request);
-        DWORD error = code == 0x2D480C ? v.loadMediaError : v.volumeOnlineError;
-        return error ? Fail(error) : TRUE;
     }
-    }
-    Require(false, "unknown request " + request);
-    return Fail(ERROR_INVALID_FUNCTION);
+    DWORD error = code == 0x2D480C ? v.loadMediaError : code == 0x56C008 ? v.volumeOnlineError : ERROR_INVALID_FUNCTION;
+    return error ? Fail(error) : TRUE;
 }
 
 // The system's answer shape: the texts, each with its zero, and the list's closing zero.

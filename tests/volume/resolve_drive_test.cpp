@@ -7,49 +7,37 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
 
-const std::string G = "0A1B2C3D-0000-1111-2222-333344445555";
-const std::string kVolumeName = "\\\\?\\Volume{" + std::string("0a1b2c3d-0000-1111-2222-333344445555") + "}\\";
-const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445555}\\";
-
-// E:'s NT device is also the target of the DOS device of kVolumeName.
-void LetterOnlyByTarget(FakeDevice& fake) {
-    fake.dosDevices["E:"] = "\\Device\\HarddiskVolume7";
-    fake.dosDevices["Volume{12345678-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume6";
-    fake.dosDevices["Volume{0a1b2c3d-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume7";
-}
+const std::string G = "0A1B2C3D-0000-1111-2222-333344445555", kVolumeName = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}\\";
+const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445555}\\", kList = "dos-list 16383 ";
 
 TEST(ResolveDriveSpec, Forms) {
     const struct {
         std::string driveSpec;  // as the load command passes it: upper-cased
-        std::function<void(FakeDevice&)> script;
-        std::string volumeName, displayName;
-        std::string lookups;  // of the DOS device list and volume paths
+        int script;             // 1: E: found only by its NT device's name; 2: and that is a CD's; 3, 4: current directories
+        std::string volumeName, displayName, lookups;
     } rows[] = {
-        {"E:", nullptr, kVolumeName, "E:\\", ""},
-        {"E:\\", nullptr, kVolumeName, "E:\\", ""},
-        {"C:\\MNT\\CARD", nullptr, kCardVolume, "C:\\MNT\\CARD\\", ""},
-        {"F:\\ANYTHING", LetterOnlyByTarget, "", "F:", ""},
-        {"E:\\ANYTHING", [](FakeDevice& f) { LetterOnlyByTarget(f), f.mountPoints.clear(); }, kVolumeName, "E:", "dos-list 16383 "},
-        {"E:", [](FakeDevice& f) { LetterOnlyByTarget(f), f.mountPoints.clear(), f.dosDevices["E:"] = "\\Device\\Cd0"; },
-         "", "E:", "dos-list 16383 "},
-        {"\\\\?\\VOLUME{" + G + "}", nullptr, kVolumeName, "", ""},
-        {"\\\\?\\VOLUME{" + G + "}\\", nullptr, kVolumeName, "", ""},
-        {"VOLUME{" + G + "}XY", nullptr, kVolumeName.substr(0, 48) + "xy\\", "", ""},
-        {"\\\\?\\VOLUME{" + G, nullptr, "", "", ""},
-        {"VOLUME{" + G + "X}", nullptr, "", "", ""},
-        {"\\\\?\\VOLUME{" + G + "}" + std::string(211, 'X'), nullptr, "", "", ""},  // 259: no room for "\"
-        {"VOLUME{" + G + "}" + std::string(211, 'X'), nullptr, "", "", ""},
-        {"\\", nullptr, kCardVolume, "", ""},
-        {"\\X", nullptr, "", "", ""},
-        {".", [](FakeDevice& f) { f.currentDirectory = "C:\\MNT\\CARD\\DCIM"; }, kCardVolume, "", "volumepath C:\\MNT\\CARD\\DCIM "},
-        {".", [](FakeDevice& f) { f.currentDirectory = "C:\\MNT\\CARD\\" + std::string(250, 'D'); }, "", "", ""},
-        {"..", nullptr, "", "", ""},
-        {"1:", nullptr, "", "", ""},
-        {"", nullptr, "", "", ""},
+        {"E:", 0, kVolumeName, "E:\\", ""},
+        {"E:\\", 0, kVolumeName, "E:\\", ""},
+        {"C:\\MNT\\CARD", 0, kCardVolume, "C:\\MNT\\CARD\\", ""},
+        {"F:\\ANYTHING", 1, "", "F:", ""},
+        {"E:\\ANYTHING", 1, kVolumeName, "E:", kList},
+        {"E:", 2, "", "E:", kList},
+        {"\\\\?\\VOLUME{" + G + "}", 0, kVolumeName, "", ""},
+        {"\\\\?\\VOLUME{" + G + "}\\", 0, kVolumeName, "", ""},
+        {"VOLUME{" + G + "}XY", 0, kVolumeName.substr(0, 48) + "xy\\", "", ""},
+        {"\\\\?\\VOLUME{" + G, 0, "", "", ""},
+        {"VOLUME{" + G + "X}", 0, "", "", ""},
+        {"\\\\?\\VOLUME{" + G + "}" + std::string(211, 'X'), 0, "", "", ""},  // 259: no room for "\"
+        {"VOLUME{" + G + "}" + std::string(211, 'X'), 0, "", "", ""},
+        {"\\", 0, kCardVolume, "", ""},
+        {"\\X", 0, "", "", ""},
+        {".", 3, kCardVolume, "", "volumepath C:\\MNT\\CARD\\DCIM "},
+        {".", 4, "", "", ""},
+        {"..", 0, "", "", ""},
+        {"1:", 0, "", "", ""},
+        {"", 0, "", "", ""},
     };
     for (const auto& row : rows) {
         FakeDevice fake;
@@ -57,7 +45,13 @@ TEST(ResolveDriveSpec, Forms) {
         fake.mountPoints["C:\\MNT\\CARD\\"] = kCardVolume;
         fake.volumePaths["C:\\MNT\\CARD\\DCIM"] = "C:\\MNT\\CARD\\";
         lstrcpyA(OwnVolumeName, kCardVolume.c_str());
-        if (row.script) row.script(fake);
+        if (row.script == 1 || row.script == 2) {
+            fake.dosDevices["E:"] = row.script == 1 ? "\\Device\\HarddiskVolume7" : "\\Device\\Cd0";
+            fake.dosDevices["Volume{12345678-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume6";
+            fake.dosDevices["Volume{0a1b2c3d-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume7";
+            fake.mountPoints.erase(row.driveSpec.substr(0, 2) == "E:" ? "E:\\" : "");
+        }
+        if (row.script >= 3) fake.currentDirectory = "C:\\MNT\\CARD\\" + (row.script == 3 ? "DCIM" : std::string(250, 'D'));
         ScopedHeap heap;
         char volumeName[kPathChars] = "", displayName[kPathChars] = "";
         ResolveDriveSpec(row.driveSpec.c_str(), volumeName, displayName);
@@ -70,7 +64,7 @@ TEST(ResolveDriveSpec, Forms) {
 
 TEST(FindVolumeByDosTarget, TheListGrowsAndStaysGrown) {
     FakeDevice fake;
-    LetterOnlyByTarget(fake);
+    fake.dosDevices["Volume{0a1b2c3d-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume7";
     fake.listNeedsBytes = 20000;
     char volumeName[kPathChars] = "";
     ScopedHeap heap;
@@ -79,7 +73,7 @@ TEST(FindVolumeByDosTarget, TheListGrowsAndStaysGrown) {
     EXPECT_FALSE(FindVolumeByDosTarget("\\Device\\Nothing", volumeName));
     fake.listError = ERROR_ACCESS_DENIED;  // only a list too small for its buffer is asked for again
     EXPECT_FALSE(FindVolumeByDosTarget("\\Device\\HarddiskVolume7", volumeName));
-    EXPECT_EQ(fake.lookups, "dos-list 16383 dos-list 20479 dos-list 20479 dos-list 20479 ");
+    EXPECT_EQ(fake.lookups, kList + "dos-list 20479 dos-list 20479 dos-list 20479 ");
     EXPECT_EQ(heap.BusyBlocks(), 0);
 }
 
