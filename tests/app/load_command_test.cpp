@@ -41,20 +41,19 @@ void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConso
     for (std::string word; in >> word;) {
         if (word == "cd" || word == "removable" || word == "fixed")
             fake.driveTypes[std::string(kVolume) + "\\"] = word == "cd" ? DRIVE_CDROM : word == "fixed" ? DRIVE_FIXED : DRIVE_REMOVABLE;
-        if (word == "loaded") v.checkVerifyAnswers = v.rootOpens = v.lengthOnAttributeHandle = true, v.lengthBytes = 700 << 20;
-        if (word == "unmounted") v.rootOpens = false;
+        if (word == "loaded") v.checkVerifyAnswers = true, v.opens += "\\", v.lengthOn = "a", v.length = 700 << 20;
+        if (word == "unmounted") v.opens = "arw";
         if (word == "not-ready") v.checkVerifyLastError = ERROR_NOT_READY;
-        if (word == "tiny" || word == "huge") v.lengthBytes = word == "tiny" ? (1 << 20) - 1 : (1ull << 52) + (7 << 20);
-        if (word == "length-on-read") v.lengthOnAttributeHandle = false, v.lengthOnReadHandle = true, v.lengthBytes = 1 << 20;
+        if (word == "tiny" || word == "huge") v.length = word == "tiny" ? (1 << 20) - 1 : (1ull << 52) + (7 << 20);
+        if (word == "length-on-read") v.lengthOn = "r", v.length = 1 << 20;
         if (word == "load-ok") v.loadMediaError = 0;
         if (word == "online-ok") v.volumeOnlineError = 0;
-        if (word == "no-open") v.opensForAttributes = v.opensForRead = v.opensForReadWrite = false;
-        if (word == "attributes-only") v.opensForRead = v.opensForReadWrite = false;
-        if (word == "gone-for-writing") v.opensForReadWrite = false, v.openError = ERROR_DEV_NOT_EXIST;
+        if (word == "no-open" || word == "attributes-only") v.opens = word == "no-open" ? "" : "a";
+        if (word == "gone-for-writing") v.opens = "ar", v.openError = ERROR_DEV_NOT_EXIST;
         if (word == "card") v.descriptor = DescriptorBytes("ACME ", "Card Reader  ", 7);
-        if (word == "disk3" || word == "disk3twice" || word == "extents-empty") v.extentsAnswer = true;
-        if (word == "disk3" || word == "disk3twice") v.extentDisks = word == "disk3" ? std::vector<DWORD>{3} : std::vector<DWORD>{3, 3};
-        if (word == "floppy") fake.dosDevices[kVolume + 4] = "\\Device\\Floppy0", v.extentsAnswer = true, v.extentDisks = {3};
+        if (word == "disk3" || word == "disk3twice" || word == "floppy") v.extentDisks = {3};
+        if (word == "disk3twice" || word == "extents-empty") v.extentDisks = std::vector<DWORD>(word == "disk3twice" ? 2 : 0, 3);
+        if (word == "floppy") fake.dosDevices[kVolume + 4] = "\\Device\\Floppy0";
         if (word == "visible" || word == "own") console.visible = true, console.ownedByUs = word == "own";
         if (word == "key-a") console.Type(2500, true, 'A', 'a');
         if (word == "enter") console.Type(1000, true, VK_RETURN), console.Type(1100, false, VK_RETURN);

@@ -95,8 +95,8 @@ TEST(CommandPipeClient, LoadThroughTheService) {
         fake.mountPoints["E:\\"] = kVolume + "\\";
         fake.driveTypes[kVolume + "\\"] = DRIVE_CDROM;
         FakeVolume& volume = fake.volumes[kVolume];
-        volume.attributeOpenLimit = 2;  // the description and the open test; none for the requests
-        volume.opensForRead = volume.opensForReadWrite = false;
+        volume.opens = "a";
+        volume.attributeOpens = 2;  // the description and the open test; none for the requests
         openErrors = row.openErrors;
         pipeCalls.clear();
         Pipe = {LoggedOpen, LoggedSleep};

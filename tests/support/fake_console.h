@@ -43,11 +43,7 @@ inline FakeConsole& Fake() { return *FakeConsole::current; }
 inline HWND WINAPI GetConsoleWindow() { return kWindow; }
 inline BOOL WINAPI IsWindowVisible(HWND window) { return window == kWindow && Fake().visible; }
 inline DWORD WINAPI GetTickCount() { return Fake().now; }
-
-inline DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
-    return *processId = window == kWindow && Fake().ownedByUs ? GetCurrentProcessId() : 4, 1;
-}
-
+inline DWORD WINAPI GetWindowThreadProcessId(HWND w, LPDWORD id) { return *id = w == kWindow && Fake().ownedByUs ? GetCurrentProcessId() : 4, 1; }
 inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO info) {
     return info->wAttributes = Fake().attributes, Fake().attributes != 0;
 }
@@ -83,10 +79,8 @@ inline BOOL TakeRecords(PINPUT_RECORD records, DWORD length, LPDWORD count, bool
 inline BOOL WINAPI ReadConsoleInputA(HANDLE, PINPUT_RECORD records, DWORD length, LPDWORD count) {
     return TakeRecords(records, length, count, true);
 }
-
 inline BOOL WINAPI PeekConsoleInputA(HANDLE, PINPUT_RECORD records, DWORD length, LPDWORD count) {
-    Fake().calls += "peek ";
-    return TakeRecords(records, length, count, false);
+    return Fake().calls += "peek ", TakeRecords(records, length, count, false);
 }
 
 inline BOOL WINAPI FlushConsoleInputBuffer(HANDLE) {

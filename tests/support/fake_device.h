@@ -9,38 +9,28 @@
 #include <winioctl.h>
 
 #include <algorithm>
-#include <iterator>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 struct FakeVolume {
-    bool opensForAttributes = true, opensForRead = true, opensForReadWrite = true, rootOpens = false;
-    int attributeOpenLimit = -1;  // attribute opens that succeed before refusals; -1: all
+    std::string opens = "arw";    // which opens succeed: a(ttributes), r(ead), w(rite); root: '\'
+    int attributeOpens = 1000;    // how many attribute opens succeed
     DWORD openError = ERROR_ACCESS_DENIED;
-    bool checkVerifyAnswers = false;  // and leaves this last error
+    bool checkVerifyAnswers = false;  // else it fails; answering, it leaves this last error:
     DWORD checkVerifyLastError = 0;
-    bool lengthOnAttributeHandle = false, lengthOnReadHandle = false;
-    ULONGLONG lengthBytes = 0;
+    ULONGLONG length = 0;
+    std::string lengthOn;          // the handles the length request answers on: a, r
     std::vector<BYTE> descriptor;  // empty: the property query fails
-    bool extentsAnswer = false;
-    std::vector<DWORD> extentDisks;
+    std::vector<DWORD> extentDisks = {~0u};  // {~0u}: the extents request fails
     DWORD loadMediaError = ERROR_NOT_SUPPORTED, volumeOnlineError = ERROR_INVALID_FUNCTION;  // 0: succeeds
-};
-
-struct FakeHandle {
-    std::string path;  // a root directory's with its backslash
-    DWORD access;
-    bool open;
 };
 
 struct FakeDevice {
     FakeDevice();
     ~FakeDevice() { Device = SystemDeviceCalls; }
-    int OpenHandles() const {
-        return (int)std::count_if(handles.begin(), handles.end(), [](const FakeHandle& h) { return h.open; });
-    }
+    int OpenHandles() const { return (int)std::count_if(handles.begin(), handles.end(), [](auto& h) { return h.open; }); }
 
     std::map<std::string, FakeVolume> volumes;  // by device path, without a trailing backslash
     std::map<std::string, std::string> mountPoints, volumePaths, dosDevices;
@@ -52,7 +42,12 @@ struct FakeDevice {
     std::map<std::string, std::string> requests;
     std::string lookups;
     std::vector<std::string> faults;
-    std::vector<FakeHandle> handles;
+    struct Handle {
+        std::string path;
+        char access;  // a, r, w, or '\' for a root directory
+        bool open;
+    };
+    std::vector<Handle> handles;
     static inline FakeDevice* current;
 };
 
@@ -61,29 +56,26 @@ namespace fake_device {
 inline FakeDevice& Fake() { return *FakeDevice::current; }
 inline void Require(bool condition, const std::string& what) { if (!condition) Fake().faults.push_back(what); }
 inline BOOL Fail(DWORD error) { return SetLastError(error), FALSE; }
-const uintptr_t kHandleBase = 0x4000;
 
 inline HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                  DWORD disposition, DWORD flags, HANDLE templateFile) {
     std::string name = path;
     bool isRoot = name.back() == '\\';
     if (isRoot) name.pop_back();
-    char shown[24];
+    char shown[24], kind = isRoot ? '\\' : access == 0 ? 'a' : access == GENERIC_READ ? 'r' : 'w';
     wsprintfA(shown, "open(0x%lX) ", access);
     Fake().requests[name] += isRoot ? "root " : shown;
     Require(share == (FILE_SHARE_READ | FILE_SHARE_WRITE) && !security && !templateFile && disposition == OPEN_EXISTING &&
                 flags == (isRoot ? FILE_FLAG_BACKUP_SEMANTICS : 0u), "open arguments of " + name);
     FakeVolume* v = Fake().volumes.count(name) ? &Fake().volumes[name] : nullptr;
-    bool allowed = v && (isRoot ? v->rootOpens
-                         : access == 0 ? v->opensForAttributes && (v->attributeOpenLimit < 0 || (v->attributeOpenLimit > 0 && v->attributeOpenLimit--))
-                         : access == GENERIC_READ ? v->opensForRead : v->opensForReadWrite);
-    if (!allowed) return SetLastError(v ? v->openError : ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
-    Fake().handles.push_back({name + (isRoot ? "\\" : ""), access, true});
-    return (HANDLE)(kHandleBase + Fake().handles.size() - 1);
+    if (!v || v->opens.find(kind) == std::string::npos || (kind == 'a' && v->attributeOpens-- <= 0))
+        return SetLastError(v ? v->openError : ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+    Fake().handles.push_back({name, kind, true});
+    return (HANDLE)(0x4000 + Fake().handles.size() - 1);
 }
 
-inline FakeHandle* FindHandle(HANDLE handle) {
-    uintptr_t index = (uintptr_t)handle - kHandleBase;
+inline FakeDevice::Handle* FindHandle(HANDLE handle) {
+    uintptr_t index = (uintptr_t)handle - 0x4000;
     return index < Fake().handles.size() && Fake().handles[index].open ? &Fake().handles[index] : nullptr;
 }
 
@@ -98,57 +90,52 @@ inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD i
                      {IOCTL_DISK_GET_LENGTH_INFO, "length ", 0, 8}, {IOCTL_STORAGE_QUERY_PROPERTY, "query ", 12, 1024},
                      {IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, "extents ", 0, 2408}, {0x2D480C, "load ", 0, 0},
                      {0x56C008, "online ", 0, 0}};
-    FakeHandle* open = FindHandle(handle);
+    FakeDevice::Handle* open = FindHandle(handle);
     if (!open) return Fail(ERROR_INVALID_HANDLE);
     FakeVolume& v = Fake().volumes[open->path];
     auto known = std::find_if(std::begin(kRequests), std::end(kRequests), [code](auto& r) { return r.code == code; });
     Fake().requests[open->path] += known == std::end(kRequests) ? "unknown " : known->name;
     Require(known != std::end(kRequests) && returned && !overlapped && !in == !known->inBytes && inBytes == known->inBytes &&
                 !out == !known->outBytes && outBytes == known->outBytes, "arguments of " + std::to_string(code));
+    DWORD error = code == 0x2D480C ? v.loadMediaError : code == 0x56C008 ? v.volumeOnlineError : 0;
     *returned = 0;
     switch (code) {
     case IOCTL_STORAGE_CHECK_VERIFY2:
         return v.checkVerifyAnswers ? SetLastError(v.checkVerifyLastError), TRUE : Fail(ERROR_NOT_READY);
     case IOCTL_STORAGE_MEDIA_REMOVAL:
         Require(!((PREVENT_MEDIA_REMOVAL*)in)->PreventMediaRemoval, "removal locked");
-        return TRUE;
+        break;
     case IOCTL_DISK_GET_LENGTH_INFO:
-        if (!(open->access == 0 ? v.lengthOnAttributeHandle : v.lengthOnReadHandle)) return Fail(ERROR_INVALID_FUNCTION);
-        std::memcpy(out, &v.lengthBytes, *returned = 8);
-        return TRUE;
-    case IOCTL_STORAGE_QUERY_PROPERTY: {
-        auto* query = (STORAGE_PROPERTY_QUERY*)in;
-        Require(query->PropertyId == StorageDeviceProperty && query->QueryType == PropertyStandardQuery &&
+        if (v.lengthOn.find(open->access) == std::string::npos) return Fail(ERROR_INVALID_FUNCTION);
+        std::memcpy(out, &v.length, *returned = 8);
+        break;
+    case IOCTL_STORAGE_QUERY_PROPERTY:
+        Require(((STORAGE_PROPERTY_QUERY*)in)->PropertyId == StorageDeviceProperty &&
+                    ((STORAGE_PROPERTY_QUERY*)in)->QueryType == PropertyStandardQuery &&
                     ((STORAGE_DEVICE_DESCRIPTOR*)out)->Size == 1024, "another property asked for");
         if (v.descriptor.empty()) return Fail(ERROR_NOT_SUPPORTED);
-        std::memcpy(out, v.descriptor.data(), *returned = (DWORD)std::min<size_t>(outBytes, v.descriptor.size()));
-        return TRUE;
-    }
+        std::memcpy(out, v.descriptor.data(), *returned = (DWORD)v.descriptor.size());
+        break;
     case IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS:
-        if (!v.extentsAnswer) return Fail(ERROR_NOT_SUPPORTED);
+        if (v.extentDisks == std::vector<DWORD>{~0u}) return Fail(ERROR_NOT_SUPPORTED);
         *(DWORD*)out = (DWORD)v.extentDisks.size();
         for (size_t i = 0; i < v.extentDisks.size(); ++i) std::memcpy((BYTE*)out + 8 + 24 * i, &v.extentDisks[i], 4);
         *returned = (DWORD)(8 + 24 * v.extentDisks.size());
-        return TRUE;
     }
-    DWORD error = code == 0x2D480C ? v.loadMediaError : code == 0x56C008 ? v.volumeOnlineError : ERROR_INVALID_FUNCTION;
     return error ? Fail(error) : TRUE;
 }
 
 // The system's answer shape: the texts, each with its zero, and the list's closing zero.
 inline DWORD WINAPI QueryDosDeviceA(LPCSTR name, LPSTR target, DWORD maxChars) {
     std::string answer;
+    if (name && !Fake().dosDevices.count(name)) return Fail(ERROR_FILE_NOT_FOUND);
+    if (name) answer = Fake().dosDevices[name] + '\0';
     if (!name) {
         Fake().lookups += "dos-list " + std::to_string(maxChars) + " ";
         for (auto& entry : Fake().dosDevices) answer += entry.first + '\0';
-        if (maxChars < Fake().listNeedsBytes || Fake().listError)
-            return Fail(Fake().listError ? Fake().listError : ERROR_INSUFFICIENT_BUFFER);
-    } else if (Fake().dosDevices.count(name)) {
-        answer = Fake().dosDevices[name] + '\0';
-    } else {
-        return Fail(ERROR_FILE_NOT_FOUND);
+        if (Fake().listError) return Fail(Fake().listError);
     }
-    if (answer.size() + 1 > maxChars) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (answer.size() + 1 > maxChars || (!name && maxChars < Fake().listNeedsBytes)) return Fail(ERROR_INSUFFICIENT_BUFFER);
     std::memcpy(target, answer.c_str(), answer.size() + 1);
     return (DWORD)answer.size() + 1;
 }
@@ -169,9 +156,7 @@ inline BOOL WINAPI GetVolumePathNameA(LPCSTR fileName, LPSTR volumePath, DWORD m
     return CopyName(Fake().volumePaths, fileName, volumePath, maxChars);
 }
 
-inline UINT WINAPI GetDriveTypeA(LPCSTR rootPath) {
-    return Fake().driveTypes.count(rootPath) ? Fake().driveTypes[rootPath] : DRIVE_NO_ROOT_DIR;
-}
+inline UINT WINAPI GetDriveTypeA(LPCSTR root) { return Fake().driveTypes.count(root) ? Fake().driveTypes[root] : DRIVE_NO_ROOT_DIR; }
 
 // As the system: a directory that does not fit is not written; the answer is the size it needs.
 inline DWORD WINAPI GetCurrentDirectoryA(DWORD maxChars, LPSTR directory) {
@@ -181,7 +166,7 @@ inline DWORD WINAPI GetCurrentDirectoryA(DWORD maxChars, LPSTR directory) {
 }
 
 inline BOOL WINAPI CloseHandle(HANDLE handle) {
-    FakeHandle* open = FindHandle(handle);
+    FakeDevice::Handle* open = FindHandle(handle);
     Require(open, "close of a handle not open");
     return open ? open->open = false, TRUE : Fail(ERROR_INVALID_HANDLE);
 }
@@ -197,19 +182,12 @@ inline FakeDevice::FakeDevice() {
 
 // A storage device descriptor with the texts after the fixed part; an empty text gets offset 0.
 inline std::vector<BYTE> DescriptorBytes(const std::string& vendor, const std::string& product, DWORD busType) {
-    std::vector<BYTE> bytes(sizeof(STORAGE_DEVICE_DESCRIPTOR), 0);
-    auto place = [&bytes](const std::string& text) -> DWORD {
-        if (text.empty()) return 0;
-        size_t offset = bytes.size();
-        bytes.resize(offset + text.size() + 1, 0);
-        std::memcpy(&bytes[offset], text.data(), text.size());
-        return (DWORD)offset;
-    };
     STORAGE_DEVICE_DESCRIPTOR head = {};
-    head.VendorIdOffset = place(vendor);
-    head.ProductIdOffset = place(product);
-    head.Size = (DWORD)bytes.size();
+    std::string texts = vendor + '\0' + product + '\0';
+    head.VendorIdOffset = vendor.empty() ? 0 : sizeof head;
+    head.ProductIdOffset = product.empty() ? 0 : sizeof head + vendor.size() + 1;
+    head.Size = (DWORD)(sizeof head + texts.size());
     head.BusType = (STORAGE_BUS_TYPE)busType;
-    std::memcpy(bytes.data(), &head, sizeof head);
-    return bytes;
+    std::vector<BYTE> bytes((BYTE*)&head, (BYTE*)(&head + 1));
+    return bytes.insert(bytes.end(), texts.begin(), texts.end()), bytes;
 }
