@@ -66,8 +66,12 @@ private:
             reply->dwError = control ? behaviour_.failControl
                              : request.nCommand == PIPE_CMD_OPEN_VOLUME ? behaviour_.failOpen : ERROR_INVALID_FUNCTION;
             reply->bSuccess = reply->dwError == 0;
-            // A slow reply waits for the client's next request, or for the client to leave.
-            pending = control && behaviour_.slow && ReadRequest(&request);
+            // A slow reply waits for the client's next request or for the client to leave (a
+            // client that waits without limit gets it after 20 s, so its fault shows, not a hang).
+            DWORD waiting = 0;
+            for (int tick = 0; control && behaviour_.slow && tick < 2000; ++tick, Sleep(10))
+                if (!PeekNamedPipe(pipe_, nullptr, 0, nullptr, &waiting, nullptr) || waiting) break;
+            pending = control && behaviour_.slow && waiting && ReadRequest(&request);
             DWORD written = 0;
             WriteFile(pipe_, bytes, control ? std::min<DWORD>(behaviour_.replyBytes, sizeof bytes) : sizeof(PipeReply),
                       &written, nullptr);

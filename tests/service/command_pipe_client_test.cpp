@@ -115,21 +115,4 @@ TEST(CommandPipeClient, LoadThroughTheService) {
     }
 }
 
-TEST(CommandPipeClient, ServiceErrorsAndSuccessAsTheLastError) {
-    StandinService service({false, 0, 2});
-    CommandPipeClient client;
-    ASSERT_TRUE(client.Connect());
-    SetLastError(1234);
-    EXPECT_TRUE(client.SendCommand(PIPE_CMD_OPEN_VOLUME, 0, kVolume.c_str(), nullptr));
-    EXPECT_EQ(GetLastError(), 1234u);
-    PipeReply reply;
-    EXPECT_FALSE(client.SendCommand(PIPE_CMD_DEVICE_CONTROL, 7, nullptr, &reply));
-    EXPECT_EQ(GetLastError(), 2u);
-    EXPECT_EQ(reply.dwError, 2u);
-    client.Disconnect();
-    EXPECT_EQ(client.m_hPipe, INVALID_HANDLE_VALUE);
-    client.Disconnect();  // a second call has nothing to close
-    EXPECT_EQ(service.Stop(), "hello\nopen " + kVolume + "\ncontrol 0x7\ngoodbye\n");
-}
-
 }  // namespace

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// The process heap, taken first as the program's own entry does.
+inline const bool kProcessHeapTaken = (ProcessHeap = GetProcessHeap()) != nullptr;
+
 // Makes a private heap the program's ProcessHeap for its lifetime.
 struct ScopedHeap {
     HANDLE heap = HeapCreate(0, 0, 0), previous = ProcessHeap;
