@@ -108,6 +108,7 @@ TEST(LoadCommand, Outcomes) {
         {"\\ -na", "cd own-volume load-ok own enter", "Loading media into  ()" + kOk, 0, kCdProbe + kRequests,
          "sleep 100 flush flush ", 1100},
         {"E: -w:20000 -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 10000},
+        {"E: -w:1 -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 10},  // one poll
         {"E: -na -n:0", "fixed loaded own released-b", "{E}Volume already online - abort\r\n{7}Press any key to close", 2,
          kDiskProbe + "root ", "sleep 100 sleep 100 flush sleep 100 peek sleep 100 ", 400},
         {"E:", "cd win98", "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - abort\r\n\r\n",
