@@ -15,29 +15,31 @@ const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445
 TEST(ResolveDriveSpec, Forms) {
     const struct {
         std::string driveSpec;  // as the load command passes it: upper-cased
-        int script;             // 1: E: found only by its NT device's name; 2: and that is a CD's; 3, 4: current directories
+        // by-target: E: is found by its NT device only; cd-target: and that is a CD's;
+        // in-card, deep: the current directory is in the card's folder, or too long for a path
+        std::string script;
         std::string volumeName, displayName, lookups;
     } rows[] = {
-        {"E:", 0, kVolumeName, "E:\\", ""},
-        {"E:\\", 0, kVolumeName, "E:\\", ""},
-        {"C:\\MNT\\CARD", 0, kCardVolume, "C:\\MNT\\CARD\\", ""},
-        {"F:\\ANYTHING", 1, "", "F:", ""},
-        {"E:\\ANYTHING", 1, kVolumeName, "E:", kList},
-        {"E:", 2, "", "E:", kList},
-        {"\\\\?\\VOLUME{" + G + "}", 0, kVolumeName, "", ""},
-        {"\\\\?\\VOLUME{" + G + "}\\", 0, kVolumeName, "", ""},
-        {"VOLUME{" + G + "}XY", 0, kVolumeName.substr(0, 48) + "xy\\", "", ""},
-        {"\\\\?\\VOLUME{" + G, 0, "", "", ""},
-        {"VOLUME{" + G + "X}", 0, "", "", ""},
-        {"\\\\?\\VOLUME{" + G + "}" + std::string(211, 'X'), 0, "", "", ""},  // 259: no room for "\"
-        {"VOLUME{" + G + "}" + std::string(211, 'X'), 0, "", "", ""},
-        {"\\", 0, kCardVolume, "", ""},
-        {"\\X", 0, "", "", ""},
-        {".", 3, kCardVolume, "", "volumepath C:\\MNT\\CARD\\DCIM "},
-        {".", 4, "", "", ""},
-        {"..", 0, "", "", ""},
-        {"1:", 0, "", "", ""},
-        {"", 0, "", "", ""},
+        {"E:", "", kVolumeName, "E:\\", ""},
+        {"E:\\", "", kVolumeName, "E:\\", ""},
+        {"C:\\MNT\\CARD", "", kCardVolume, "C:\\MNT\\CARD\\", ""},
+        {"F:\\ANYTHING", "by-target", "", "F:", ""},
+        {"E:\\ANYTHING", "by-target", kVolumeName, "E:", kList},
+        {"E:", "cd-target", "", "E:", kList},
+        {"\\\\?\\VOLUME{" + G + "}", "", kVolumeName, "", ""},
+        {"\\\\?\\VOLUME{" + G + "}\\", "", kVolumeName, "", ""},
+        {"VOLUME{" + G + "}XY", "", kVolumeName.substr(0, 48) + "xy\\", "", ""},
+        {"\\\\?\\VOLUME{" + G, "", "", "", ""},
+        {"VOLUME{" + G + "X}", "", "", "", ""},
+        {"\\\\?\\VOLUME{" + G + "}" + std::string(211, 'X'), "", "", "", ""},  // 259: no room for "\"
+        {"VOLUME{" + G + "}" + std::string(211, 'X'), "", "", "", ""},
+        {"\\", "", kCardVolume, "", ""},
+        {"\\X", "", "", "", ""},
+        {".", "in-card", kCardVolume, "", "volumepath C:\\MNT\\CARD\\DCIM "},
+        {".", "deep", "", "", ""},
+        {"..", "", "", "", ""},
+        {"1:", "", "", "", ""},
+        {"", "", "", "", ""},
     };
     for (const auto& row : rows) {
         FakeDevice fake;
@@ -45,13 +47,14 @@ TEST(ResolveDriveSpec, Forms) {
         fake.mountPoints["C:\\MNT\\CARD\\"] = kCardVolume;
         fake.volumePaths["C:\\MNT\\CARD\\DCIM"] = "C:\\MNT\\CARD\\";
         lstrcpyA(OwnVolumeName, kCardVolume.c_str());
-        if (row.script == 1 || row.script == 2) {
-            fake.dosDevices["E:"] = row.script == 1 ? "\\Device\\HarddiskVolume7" : "\\Device\\Cd0";
+        if (row.script == "by-target" || row.script == "cd-target") {
+            fake.dosDevices["E:"] = row.script == "by-target" ? "\\Device\\HarddiskVolume7" : "\\Device\\Cd0";
             fake.dosDevices["Volume{12345678-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume6";
             fake.dosDevices["Volume{0a1b2c3d-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume7";
             fake.mountPoints.erase(row.driveSpec.substr(0, 2) == "E:" ? "E:\\" : "");
         }
-        if (row.script >= 3) fake.currentDirectory = "C:\\MNT\\CARD\\" + (row.script == 3 ? "DCIM" : std::string(250, 'D'));
+        if (row.script == "in-card" || row.script == "deep")
+            fake.currentDirectory = "C:\\MNT\\CARD\\" + (row.script == "in-card" ? "DCIM" : std::string(250, 'D'));
         ScopedHeap heap;
         char volumeName[kPathChars] = "", displayName[kPathChars] = "";
         ResolveDriveSpec(row.driveSpec.c_str(), volumeName, displayName);
