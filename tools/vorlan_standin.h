@@ -36,6 +36,8 @@ public:
         for (int tick = 0; thread_ && tick < 6000 && WaitForSingleObject(thread_, 10) == WAIT_TIMEOUT; ++tick)
             for (const std::string& name : {std::string(kPipeBaseName), instanceName_})
                 CloseHandle(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        // A client that never finishes its message holds the thread in a read: that is a failure.
+        if (thread_ && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) TerminateThread(thread_, 1), messages_ += "stuck\n";
         for (HANDLE* handle : {&thread_, &base_, &pipe_}) CloseHandle(*handle), *handle = nullptr;
         return messages_;
     }
