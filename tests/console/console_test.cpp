@@ -105,19 +105,6 @@ TEST(SleepOrKey, EndsAtTheReleaseOfAPlainKey) {
     EXPECT_EQ(console.Due(), 0u);
 }
 
-TEST(SleepOrKey, RemembersTheKeyAcrossCallsAndNeedsAVisibleWindow) {
-    FakeConsole console(false, false);
-    ConsoleSession session;
-    console.Type(0, true, 'R', 'r');
-    EXPECT_EQ(session.SleepOrKeyIfVisible(1000), 0u);  // hidden: no wait at all
-    console.visible = true;
-    console.Type(100, true, 'R', 'r');
-    EXPECT_EQ(session.SleepOrKeyIfVisible(150), 0u);
-    console.Type(200, false, 'R', 'r');
-    EXPECT_EQ(session.SleepOrKeyIfVisible(1000), (DWORD)'R');
-    EXPECT_EQ(console.now - console.start, 200u);
-}
-
 TEST(Wait4KeyIfStartedStandalone, OnlyACharacterKeyEndsIt) {
     std::vector<Key> shifts(1500, {300, true, VK_SHIFT, 0, 0});  // a full queue that ends nothing
     shifts.push_back({300, true, 'E', 'e', 0});
