@@ -114,7 +114,7 @@ inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD i
                     ((STORAGE_PROPERTY_QUERY*)in)->QueryType == PropertyStandardQuery &&
                     ((STORAGE_DEVICE_DESCRIPTOR*)out)->Size == 1024, "another property asked for");
         if (v.descriptor.empty()) return Fail(ERROR_NOT_SUPPORTED);
-        std::memcpy(out, v.descriptor.data(), *returned = (DWORD)v.descriptor.size());
+        std::memcpy(out, v.descriptor.data(), *returned = (DWORD)std::min<size_t>(outBytes, v.descriptor.size()));
         break;
     case IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS:
         if (v.extentDisks == std::vector<DWORD>{~0u}) return Fail(ERROR_NOT_SUPPORTED);
