@@ -28,11 +28,7 @@ TEST(SplitCommandLine, QuotesSeparatorsAndTheCap) {
     std::string w31, w40;
     for (int i = 0; i < 40; ++i) words.push_back("w" + std::to_string(i)), (i < 31 ? w31 : w40) += words.back() + " ";
     const std::vector<std::string> first31(words.begin(), words.begin() + 31);
-    const struct {
-        std::string line;
-        std::vector<std::string> args;
-        bool capped;
-    } rows[] = {
+    const struct { std::string line; std::vector<std::string> args; bool capped; } rows[] = {
         {"", {}, false},
         {"\"C:\\Tools\\Traywake.exe\" D: -na", {"C:\\Tools\\Traywake.exe", "D:", "-na"}, false},
         {"Traywake\t D:\r\n-na\f-w:5  ", {"Traywake", "D:", "-na", "-w:5"}, false},
@@ -62,12 +58,7 @@ TEST(SplitCommandLine, QuotesSeparatorsAndTheCap) {
 }
 
 TEST(ParseLoadOptions, Table) {
-    const struct {
-        std::vector<std::string> options;
-        bool parsed;
-        LONG waitMs;
-        bool force, noAbout;
-    } rows[] = {
+    const struct { std::vector<std::string> options; bool parsed; LONG waitMs; bool force, noAbout; } rows[] = {
         {{}, true, kWaitNotGiven, false, false},
         {{"/NAx", "-Force"}, true, kWaitNotGiven, true, true},
         {{"-n"}, true, kWaitNotGiven, false, false},

@@ -55,9 +55,9 @@ void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConso
         if (word == "disk3twice" || word == "extents-empty") v.extentDisks = std::vector<DWORD>(word == "disk3twice" ? 2 : 0, 3);
         if (word == "floppy") fake.dosDevices[kVolume + 4] = "\\Device\\Floppy0";
         if (word == "visible" || word == "own") console.visible = true, console.ownedByUs = word == "own";
-        if (word == "key-a") console.Type(2500, true, 'A', 'a');
-        if (word == "enter") console.Type(1000, true, VK_RETURN), console.Type(1100, false, VK_RETURN);
-        if (word == "released-b") console.Type(300, false, 'B', 'b');
+        if (word == "key-a") console.Type({{2500, true, 'A', 'a'}});
+        if (word == "enter") console.Type({{1000, true, VK_RETURN}, {1100, false, VK_RETURN}});
+        if (word == "released-b") console.Type({{300, false, 'B', 'b'}});
         if (word == "win98") GetVersionAnswer = Windows98;
         if (word == "own-volume") {
             char module[MAX_PATH];

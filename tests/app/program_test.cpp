@@ -17,10 +17,7 @@ TEST(Program, CommandLinesOnTheTestPrefix) {
         "D:\r\n-na  no about info\r\n-w:nnnn  wait nnnn milliseconds before close\r\n\r\n";
     std::string hostile(32000, '"');  // too many arguments, like any other such line
     for (size_t i = 0; i < hostile.size(); i += 3) hostile[i] = ' ';
-    const struct {
-        std::string arguments, output;
-        DWORD exitCode;
-    } rows[] = {
+    const struct { std::string arguments, output; DWORD exitCode; } rows[] = {
         {"d: -na", "Bring volume D:\\" + failed, 1},
         {"C:\\windows -na", "Bring volume C:" + failed, 1},
         {"\\ -na", "Bring volume " + failed, 1},  // the program's own volume

@@ -1,16 +1,14 @@
-// Console output, trace lines, colours, the control handler and the two key
-// waits, through the console seam's scripted clock and keys.
+// Console output, colours, the control handler and the two key waits,
+// through the console seam's scripted clock and keys.
 #include "console/con_printf.h"
 #include "console/console_session.h"
 #include "console/key_waits.h"
-#include "console/trace.h"
 #include "tests/support/fake_console.h"
 #include "tests/support/harness.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <regex>
 
 namespace {
 
@@ -33,22 +31,8 @@ TEST(ConPrintf, LineEndsAndTheBound) {
     EXPECT_EQ(capture.Finish(), "size=7\r\n");
 }
 
-TEST(Trace, LevelsAndTheDebuggerLine) {
-    StdoutCapture capture;
-    Trace(2, "hidden %u", 2u);
-    EXPECT_STREQ(TraceText, "hidden 2");
-    LastTraceTick = GetTickCount() - 20000;
-    Trace(1, "shown %s", "one");
-    Trace(0, "shown %s", "zero");
-    EXPECT_EQ(capture.Finish(), "\r\nshown one\r\nshown zero");
-    EXPECT_TRUE(std::regex_match(TraceDebuggerLine, std::regex("\n\\[Quillet\\] +[0-9]{1,4}: shown zero\n")));
-}
-
 TEST(ConsoleSession, ColoursStartFromTheScreenAndCtrlEventsAreHandled) {
-    const struct {
-        WORD screen, color;
-        std::string written;
-    } rows[] = {
+    const struct { WORD screen, color; std::string written; } rows[] = {
         {0x07, kColorGreen, "{A}"}, {0x1F, kColorYellow, "{1E}"}, {0xF0, kColorRed, "{F4}"},  // light: dark variant
         {0x2E, kColorRestore, "{2E}"}, {0, kColorRed, ""},  // not a console: no colour call at all
     };
@@ -62,26 +46,8 @@ TEST(ConsoleSession, ColoursStartFromTheScreenAndCtrlEventsAreHandled) {
     for (DWORD event = 0; event < 8; ++event) EXPECT_EQ(CtrlHandler(event) != 0, event != 3 && event != 4 && event < 7);
 }
 
-struct Key {
-    DWORD tick;
-    bool down;
-    WORD code;
-    char character;
-    DWORD state;
-};
-
-void TypeKeys(FakeConsole& console, const std::vector<Key>& keys, bool inputIsConsole = true) {
-    for (const Key& key : keys) console.Type(key.tick, key.down, key.code, key.character, key.state);
-    console.inputIsConsole = inputIsConsole;
-}
-
 TEST(SleepOrKey, EndsAtTheReleaseOfAPlainKey) {
-    const struct {
-        DWORD milliseconds;
-        std::vector<Key> keys;
-        bool inputIsConsole;
-        DWORD key, elapsed;
-    } rows[] = {
+    const struct { DWORD milliseconds; std::vector<Key> keys; bool inputIsConsole; DWORD key, elapsed; } rows[] = {
         {0, {{0, true, 'A', 'a', 0}}, true, 0, 0},
         {2000, {}, true, 0, 2000},
         {2000, {{500, true, VK_RETURN, 0, 0}, {600, false, VK_RETURN, 0, 0}}, true, VK_RETURN, 600},
@@ -93,13 +59,13 @@ TEST(SleepOrKey, EndsAtTheReleaseOfAPlainKey) {
     };
     for (const auto& row : rows) {
         FakeConsole console(true, false);
-        TypeKeys(console, row.keys, row.inputIsConsole);
+        console.Type(row.keys), console.inputIsConsole = row.inputIsConsole;
         RememberedKey = 'Q';
         EXPECT_EQ(SleepOrKey(row.milliseconds), row.key) << &row - rows;
         EXPECT_EQ(console.now - console.start, row.elapsed) << &row - rows;
     }
     FakeConsole console(true, false);  // a release ends the wait and empties the queue
-    for (int i = 0; i < 150; ++i) console.Type(500, i != 0, 'Z', 'z');
+    for (int i = 0; i < 150; ++i) console.Type({{500, i != 0, 'Z', 'z'}});
     RememberedKey = 'Z';
     EXPECT_EQ(SleepOrKey(2000), (DWORD)'Z');
     EXPECT_EQ(console.Due(), 0u);
@@ -108,11 +74,7 @@ TEST(SleepOrKey, EndsAtTheReleaseOfAPlainKey) {
 TEST(Wait4KeyIfStartedStandalone, OnlyACharacterKeyEndsIt) {
     std::vector<Key> shifts(1500, {300, true, VK_SHIFT, 0, 0});  // a full queue that ends nothing
     shifts.push_back({300, true, 'E', 'e', 0});
-    const struct {
-        bool visible, own, inputIsConsole;
-        std::vector<Key> keys;
-        DWORD elapsed;
-    } rows[] = {
+    const struct { bool visible, own, inputIsConsole; std::vector<Key> keys; DWORD elapsed; } rows[] = {
         {false, true, true, {}, 0},
         {true, false, true, {}, 100},
         {true, true, true, {{300, true, 'A', 'a', 0}}, 400},
@@ -126,7 +88,7 @@ TEST(Wait4KeyIfStartedStandalone, OnlyACharacterKeyEndsIt) {
     };
     for (const auto& row : rows) {
         FakeConsole console(row.visible, row.own);
-        TypeKeys(console, row.keys, row.inputIsConsole);
+        console.Type(row.keys), console.inputIsConsole = row.inputIsConsole;
         ScopedHeap heap;
         ConsoleSession session;
         StdoutCapture capture;

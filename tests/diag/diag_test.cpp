@@ -12,10 +12,7 @@
 namespace {
 
 TEST(ErrorName, NamesAndNumbers) {
-    const struct {
-        DWORD code;
-        const char* name;
-    } rows[] = {
+    const struct { DWORD code; const char* name; } rows[] = {
         {0, "ok"}, {21, "NOT_READY"}, {50, "NOT_SUPPORTED"}, {121, "SEM_TIMEOUT"},
         {231, "ERROR_PIPE_BUSY"}, {0x80310000u, "FVE_E_LOCKED_VOLUME"}, {9999, "9999"},
         {0x0FFFFFFF, "268435455"}, {0x90000000u, "0x90000000"},
@@ -51,7 +48,7 @@ TEST(CrashDumpFilter, BesideTheProgramElseInTheTemporaryDirectory) {
         if (dump == fallback) CreateDirectoryA(beside.c_str(), nullptr);  // the dump beside cannot be made
         if (dump == beside) std::ofstream(beside) << "old";               // an earlier crash's dump is replaced
         RunningProgram traywake(folder + "Traywake.exe", "Traywake Q: -na -w:10000");
-        ASSERT_TRUE(traywake.AwaitOutput("abort"));
+        ASSERT_TRUE(traywake.Await("abort"));
         SuspendThread(traywake.process.hThread);  // only the crash can end the process now
         CloseHandle(CreateRemoteThread(traywake.process.hProcess, nullptr, 0, (LPTHREAD_START_ROUTINE)(ULONG_PTR)0x10,
                                        nullptr, 0, nullptr));

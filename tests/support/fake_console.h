@@ -8,18 +8,21 @@
 #include <algorithm>
 #include <deque>
 #include <string>
-#include <utility>
+#include <vector>
+
+struct Key { DWORD tick; bool down; WORD code; char character = 0; DWORD state = 0; };
 
 struct FakeConsole {
     // attributes 0: output is not a console (the screen cannot be read).
     FakeConsole(bool visible, bool ownedByUs, WORD attributes = 0x07);
     ~FakeConsole() { ConsoleCall = SystemConsoleCalls; }
-    void Type(DWORD tick, bool down, WORD virtualKey, char character = 0, DWORD state = 0) {
-        INPUT_RECORD record = {};
-        record.EventType = KEY_EVENT;
-        record.Event.KeyEvent = {down, 1, virtualKey, 0, {}, state};
-        record.Event.KeyEvent.uChar.AsciiChar = character;
-        input.emplace_back(start + tick, record);
+    void Type(const std::vector<Key>& keys) {
+        for (const Key& key : keys) {
+            INPUT_RECORD record = {KEY_EVENT};
+            record.Event.KeyEvent = {key.down, 1, key.code, 0, {}, key.state};
+            record.Event.KeyEvent.uChar.AsciiChar = key.character;
+            input.push_back({start + key.tick, record});
+        }
     }
     size_t Due() const {  // records in the queue by now
         size_t due = 0;
@@ -47,17 +50,12 @@ inline DWORD WINAPI GetWindowThreadProcessId(HWND w, LPDWORD id) { return *id = 
 inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO info) {
     return info->wAttributes = Fake().attributes, Fake().attributes != 0;
 }
-
 inline BOOL WINAPI SetConsoleTextAttribute(HANDLE, WORD attributes) {
     char marker[16];
     DWORD written = 0;
     return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), marker, wsprintfA(marker, "{%X}", attributes), &written, nullptr);
 }
-
-inline void WINAPI Sleep(DWORD milliseconds) {
-    Fake().calls += "sleep " + std::to_string(milliseconds) + " ";
-    Fake().now += milliseconds;
-}
+inline void WINAPI Sleep(DWORD milliseconds) { Fake().calls += "sleep " + std::to_string(milliseconds) + " ", Fake().now += milliseconds; }
 
 // Signalled when a record is due within the time; the clock moves to it.
 inline DWORD WINAPI WaitForSingleObject(HANDLE, DWORD milliseconds) {
@@ -75,18 +73,15 @@ inline BOOL TakeRecords(PINPUT_RECORD records, DWORD length, LPDWORD count, bool
     if (remove) Fake().input.erase(Fake().input.begin(), Fake().input.begin() + *count);
     return TRUE;
 }
-
 inline BOOL WINAPI ReadConsoleInputA(HANDLE, PINPUT_RECORD records, DWORD length, LPDWORD count) {
     return TakeRecords(records, length, count, true);
 }
 inline BOOL WINAPI PeekConsoleInputA(HANDLE, PINPUT_RECORD records, DWORD length, LPDWORD count) {
     return Fake().calls += "peek ", TakeRecords(records, length, count, false);
 }
-
 inline BOOL WINAPI FlushConsoleInputBuffer(HANDLE) {
     Fake().calls += "flush ";
-    Fake().input.erase(Fake().input.begin(), Fake().input.begin() + Fake().Due());
-    return TRUE;
+    return Fake().input.erase(Fake().input.begin(), Fake().input.begin() + Fake().Due()), TRUE;
 }
 
 }  // namespace fake_console

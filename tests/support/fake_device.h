@@ -1,8 +1,8 @@
 // A scripted stand-in for the device seam. A test describes the volumes, mount
 // points and DOS devices it wants; the fake answers as the system would, checks
 // the arguments of every open and request (a wrong one lands in `faults`),
-// writes each device's opens and requests in short into `requests` and the
-// name lookups into `lookups`, and counts handles not closed.
+// logs each device's opens and requests in short into `requests` and the name
+// lookups into `lookups`, and counts handles not closed.
 #pragma once
 #include "volume/device_calls.h"
 
@@ -15,14 +15,14 @@
 #include <vector>
 
 struct FakeVolume {
-    std::string opens = "arw";    // which opens succeed: a(ttributes), r(ead), w(rite); root: '\'
-    int attributeOpens = 1000;    // how many attribute opens succeed
+    std::string opens = "arw";  // the opens that succeed: a(ttributes), r(ead), w(rite), '\' (root)
+    int attributeOpens = 1000;  // of which this many attribute opens
     DWORD openError = ERROR_ACCESS_DENIED;
     bool checkVerifyAnswers = false;  // else it fails; answering, it leaves this last error:
     DWORD checkVerifyLastError = 0;
     ULONGLONG length = 0;
-    std::string lengthOn;          // the handles the length request answers on: a, r
-    std::vector<BYTE> descriptor;  // empty: the property query fails
+    std::string lengthOn;                    // the handles the length request answers on: a, r
+    std::vector<BYTE> descriptor;            // empty: the property query fails
     std::vector<DWORD> extentDisks = {~0u};  // {~0u}: the extents request fails
     DWORD loadMediaError = ERROR_NOT_SUPPORTED, volumeOnlineError = ERROR_INVALID_FUNCTION;  // 0: succeeds
 };
@@ -35,18 +35,14 @@ struct FakeDevice {
     std::map<std::string, FakeVolume> volumes;  // by device path, without a trailing backslash
     std::map<std::string, std::string> mountPoints, volumePaths, dosDevices;
     std::map<std::string, UINT> driveTypes;
-    DWORD listNeedsBytes = 0, listError = 0;  // the DOS device list: a smaller buffer is too small; fails so
+    DWORD listNeedsBytes = 0, listError = 0;  // the DOS device list: too small below that size; fails so
     std::string currentDirectory = "C:\\";
     // requests[path]: "open(0xACCESS) ", "root ", "query ", "verify ", "allow ", "length ", "extents ",
     // "load ", "online ", in order. lookups: "dos-list CHARS ", "volumepath PATH ".
     std::map<std::string, std::string> requests;
     std::string lookups;
     std::vector<std::string> faults;
-    struct Handle {
-        std::string path;
-        char access;  // a, r, w, or '\' for a root directory
-        bool open;
-    };
+    struct Handle { std::string path; char access; bool open; };
     std::vector<Handle> handles;
     static inline FakeDevice* current;
 };
@@ -82,14 +78,10 @@ inline FakeDevice::Handle* FindHandle(HANDLE handle) {
 // Each request with the buffers the system needs for it; any other code is a fault.
 inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inBytes, LPVOID out, DWORD outBytes,
                                    LPDWORD returned, LPOVERLAPPED overlapped) {
-    const struct {
-        DWORD code;
-        const char* name;
-        DWORD inBytes, outBytes;
-    } kRequests[] = {{IOCTL_STORAGE_CHECK_VERIFY2, "verify ", 0, 4}, {IOCTL_STORAGE_MEDIA_REMOVAL, "allow ", 1, 0},
-                     {IOCTL_DISK_GET_LENGTH_INFO, "length ", 0, 8}, {IOCTL_STORAGE_QUERY_PROPERTY, "query ", 12, 1024},
-                     {IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, "extents ", 0, 2408}, {0x2D480C, "load ", 0, 0},
-                     {0x56C008, "online ", 0, 0}};
+    const struct { DWORD code; const char* name; DWORD inBytes, outBytes; } kRequests[] = {
+        {IOCTL_STORAGE_CHECK_VERIFY2, "verify ", 0, 4}, {IOCTL_STORAGE_MEDIA_REMOVAL, "allow ", 1, 0},
+        {IOCTL_DISK_GET_LENGTH_INFO, "length ", 0, 8}, {IOCTL_STORAGE_QUERY_PROPERTY, "query ", 12, 1024},
+        {IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, "extents ", 0, 2408}, {0x2D480C, "load ", 0, 0}, {0x56C008, "online ", 0, 0}};
     FakeDevice::Handle* open = FindHandle(handle);
     if (!open) return Fail(ERROR_INVALID_HANDLE);
     FakeVolume& v = Fake().volumes[open->path];
@@ -146,11 +138,9 @@ inline BOOL CopyName(std::map<std::string, std::string>& names, LPCSTR key, LPST
     if (names[key].size() + 1 > maxChars) return Fail(ERROR_FILENAME_EXCED_RANGE);
     return lstrcpyA(result, names[key].c_str()) != nullptr;
 }
-
-inline BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName, DWORD maxChars) {
-    return CopyName(Fake().mountPoints, mountPoint, volumeName, maxChars);
+inline BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR name, DWORD maxChars) {
+    return CopyName(Fake().mountPoints, mountPoint, name, maxChars);
 }
-
 inline BOOL WINAPI GetVolumePathNameA(LPCSTR fileName, LPSTR volumePath, DWORD maxChars) {
     Fake().lookups += "volumepath " + std::string(fileName) + " ";
     return CopyName(Fake().volumePaths, fileName, volumePath, maxChars);

@@ -1,5 +1,5 @@
 // What the tests run the program's code with: a private heap whose blocks are
-// counted, buffers that end at a no-access page, captured standard output,
+// counted, buffers that end at a no-access page, standard output on a pipe,
 // in-process runs of the load command and started programs.
 #pragma once
 #include "app/load_command.h"
@@ -14,12 +14,11 @@
 // The process heap, taken first as the program's own entry does.
 inline const bool kProcessHeapTaken = (ProcessHeap = GetProcessHeap()) != nullptr;
 
-// Makes a private heap the program's ProcessHeap for its lifetime.
-struct ScopedHeap {
+struct ScopedHeap {  // the program's ProcessHeap while it lives
     HANDLE heap = HeapCreate(0, 0, 0), previous = ProcessHeap;
     ScopedHeap() { ProcessHeap = heap; }
     ~ScopedHeap() { ProcessHeap = previous, HeapDestroy(heap); }
-    int BusyBlocks() const {  // blocks allocated and not freed
+    int BusyBlocks() const {
         int busy = 0;
         PROCESS_HEAP_ENTRY entry = {};
         while (HeapWalk(heap, &entry)) busy += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ? 1 : 0;
@@ -27,12 +26,11 @@ struct ScopedHeap {
     }
 };
 
-// size bytes that end where a no-access page begins: one byte past the end faults.
-struct GuardedBuffer {
+struct GuardedBuffer {  // size bytes that end where a no-access page begins
     explicit GuardedBuffer(size_t size, BYTE fill = 0) {
         size_t pages = (size + 4095) / 4096;
-        base = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
         DWORD old = 0;
+        base = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
         VirtualProtect(base + pages * 4096, 4096, PAGE_NOACCESS, &old);
         FillMemory(bytes = base + pages * 4096 - size, size, fill);
     }
@@ -41,27 +39,23 @@ struct GuardedBuffer {
     BYTE *base, *bytes;
 };
 
-// Points standard output at a temporary file until Finish().
+inline void ReadAvailable(HANDLE pipe, std::string& into) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &got, nullptr) && got && ReadFile(pipe, buffer, 4096, &got, nullptr))
+        into.append(buffer, got);
+}
+
+// Standard output on a pipe until Finish(); the pipe holds more than any run writes.
 struct StdoutCapture {
-    HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE), file = INVALID_HANDLE_VALUE;
-    StdoutCapture() {
-        char directory[MAX_PATH], path[MAX_PATH];
-        GetTempPathA(MAX_PATH, directory);
-        GetTempFileNameA(directory, "tw", 0, path);
-        file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        SetStdHandle(STD_OUTPUT_HANDLE, file);
-    }
+    HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE), readEnd = nullptr, writeEnd = nullptr;
+    StdoutCapture() { CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16), SetStdHandle(STD_OUTPUT_HANDLE, writeEnd); }
     ~StdoutCapture() { Finish(); }
     std::string Finish() {
-        if (file == INVALID_HANDLE_VALUE) return "";
-        SetStdHandle(STD_OUTPUT_HANDLE, previous);
-        std::string bytes(GetFileSize(file, nullptr), 0);
-        DWORD read = 0;
-        SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-        if (!bytes.empty()) ReadFile(file, &bytes[0], (DWORD)bytes.size(), &read, nullptr);
-        CloseHandle(file);
-        file = INVALID_HANDLE_VALUE;
-        return bytes.substr(0, read);
+        std::string bytes;
+        if (writeEnd) SetStdHandle(STD_OUTPUT_HANDLE, previous), ReadAvailable(readEnd, bytes);
+        if (writeEnd) CloseHandle(writeEnd), CloseHandle(readEnd), writeEnd = nullptr;
+        return bytes;
     }
 };
 
@@ -89,6 +83,7 @@ inline std::string BuildDirectory() {  // of the running test program, with a tr
 }
 
 // A started program with its standard output and error on a pipe, NUL as input.
+// A minute without the text or the end awaited is a hang, not a slow machine.
 struct RunningProgram {
     PROCESS_INFORMATION process = {};
     HANDLE readEnd = nullptr;
@@ -99,38 +94,26 @@ struct RunningProgram {
         HANDLE writeEnd = nullptr;
         CreatePipe(&readEnd, &writeEnd, &inherit, 1 << 16);
         SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
+        STARTUPINFOA startup = {sizeof startup};
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = CreateFileA("NUL", GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, nullptr);
         startup.hStdOutput = startup.hStdError = writeEnd;
         EXPECT_TRUE(CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                                    nullptr, &startup, &process)) << program << ": " << GetLastError();
-        CloseHandle(writeEnd);
-        CloseHandle(startup.hStdInput);
+        CloseHandle(writeEnd), CloseHandle(startup.hStdInput);
     }
     ~RunningProgram() {
         TerminateProcess(process.hProcess, 1);  // if it still runs
-        CloseHandle(readEnd);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        CloseHandle(readEnd), CloseHandle(process.hThread), CloseHandle(process.hProcess);
     }
-    void ReadAvailable() {
-        char buffer[4096];
-        DWORD got = 0;
-        while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &got, nullptr) && got && ReadFile(readEnd, buffer, 4096, &got, nullptr))
-            output.append(buffer, got);
+    bool Await(const std::string& text) {  // the text, or the end for ""; false if neither came
+        bool ended = false;
+        for (int tick = 0; tick < 6000 && !ended && (text.empty() || output.find(text) == std::string::npos); ++tick)
+            ended = WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0, ReadAvailable(readEnd, output);
+        return text.empty() ? ended : output.find(text) != std::string::npos;
     }
-    // False if the program ended without the text; a minute without it is a hang, not a slow machine.
-    bool AwaitOutput(const std::string& text) {
-        for (int tick = 0; tick < 6000 && output.find(text) == std::string::npos; ++tick)
-            if (ReadAvailable(), WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0) ReadAvailable(), tick = 6000;
-        return output.find(text) != std::string::npos;
-    }
-    Outcome Finish() {  // waits for the end; a minute is a hang
-        for (int tick = 0; WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT; ReadAvailable())
-            if (++tick == 6000) ADD_FAILURE() << "a program did not end: " << output, TerminateProcess(process.hProcess, 0xDEAD);
-        ReadAvailable();
+    Outcome Finish() {
+        if (!Await("")) ADD_FAILURE() << "a program did not end: " << output;
         DWORD exitCode = 0xFFFFFFFF;
         GetExitCodeProcess(process.hProcess, &exitCode);
         return {exitCode, output};

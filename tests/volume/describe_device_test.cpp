@@ -42,10 +42,7 @@ TEST(DescribeFromDescriptor, Texts) {
 TEST(DescribeFromDescriptor, TextsEndAtTheBufferEnd) {
     GuardedBuffer answer(kDescriptorBytes, 'z');  // no zero after the fixed part
     auto* head = (STORAGE_DEVICE_DESCRIPTOR*)answer.data();
-    const struct {
-        DWORD vendorOffset, productOffset, returned;
-        std::string productName;
-    } rows[] = {
+    const struct { DWORD vendorOffset, productOffset, returned; std::string productName; } rows[] = {
         {0, kDescriptorBytes - 5, kDescriptorBytes, "zzzzz"},       // runs to the buffer's end, no further
         {sizeof *head, 0, kDescriptorBytes, std::string(127, 'z')},  // 984 characters, cut at 127
         {kDescriptorBytes - 5, 0, kDescriptorBytes - 5, ""},        // starts at the returned length: no text
@@ -63,10 +60,7 @@ TEST(DescribeFromDescriptor, TextsEndAtTheBufferEnd) {
 
 TEST(ParseDiskExtents, CountsOnlyWhatWasReturned) {
     GuardedBuffer extents(kDiskExtentsBytes);
-    const struct {
-        DWORD claimed, returned;
-        LONG count;
-    } rows[] = {{2, 8 + 48, 2}, {200, kDiskExtentsBytes, 100}, {3, 8 + 48, 2}, {1, 4, 0}};
+    const struct { DWORD claimed, returned; LONG count; } rows[] = {{2, 8 + 48, 2}, {200, kDiskExtentsBytes, 100}, {3, 8 + 48, 2}, {1, 4, 0}};
     for (const auto& row : rows) {
         std::memcpy(extents.data(), &row.claimed, 4);
         for (DWORD i = 0; i < 100; ++i) std::memcpy(extents.data() + 8 + 24 * i, &i, 4);
