@@ -1,7 +1,6 @@
-// Splitting the command line and parsing the options: one table each. The
-// split reads its input and writes its block between no-access pages, so a
-// one-byte overrun either way faults.
-#include "app/load_options.h"
+// Splitting the command line: one table. The split reads its input and writes
+// its block between no-access pages, so a one-byte overrun either way faults.
+// (The options show in the load command's table.)
 #include "app/split_command_line.h"
 #include "tests/support/harness.h"
 
@@ -54,37 +53,6 @@ TEST(SplitCommandLine, QuotesSeparatorsAndTheCap) {
         std::string line(random() % 64, 'x');
         for (char& c : line) c = "\"\" \t\r\n\fab-"[random() % 11];
         EXPECT_LE(Split(line).size(), 31u);
-    }
-}
-
-TEST(ParseLoadOptions, Table) {
-    const struct { std::vector<std::string> options; bool parsed; LONG waitMs; bool force, noAbout; } rows[] = {
-        {{}, true, kWaitNotGiven, false, false},
-        {{"/NAx", "-Force"}, true, kWaitNotGiven, true, true},
-        {{"-n"}, true, kWaitNotGiven, false, false},
-        {{"-w:500"}, true, 500, false, false},
-        {{"/N:300"}, true, 300, false, false},
-        {{"-w:10001"}, true, 10000, false, false},
-        {{"-w:-5"}, true, 0, false, false},
-        {{"-w500", "-x", "-"}, true, kWaitNotGiven, false, false},
-        {{"/w:5/0"}, true, 5, false, false},
-        {{"-w:100", "-w:200"}, true, 200, false, false},
-        {{std::string(300, '-')}, true, kWaitNotGiven, false, false},
-        {{"-na", "foo", "-f"}, false, kWaitNotGiven, false, true},
-        {{""}, false, kWaitNotGiven, false, false},
-        {{"/?"}, false, kWaitNotGiven, false, false},
-    };
-    for (const auto& row : rows) {
-        std::vector<std::string> args = row.options;
-        args.insert(args.begin(), {"Traywake", "E:"});
-        std::vector<char*> argv;
-        for (std::string& arg : args) argv.push_back(&arg[0]);
-        LoadOptions options;
-        InitLoadOptions(&options);
-        EXPECT_EQ(ParseLoadOptions((int)argv.size(), argv.data(), &options) != 0, row.parsed) << args.size();
-        EXPECT_EQ(options.waitMs, row.waitMs);
-        EXPECT_EQ(options.force != 0, row.force);
-        EXPECT_EQ(options.noAbout != 0, row.noAbout);
     }
 }
 

@@ -1,18 +1,21 @@
-// The load command from arguments to exit code, through the device and
-// console seams: one table whose rows script the drive and the console and
-// pin the bytes with their colours, the exit code, every pause taken and
-// every request that reached the drive. The drive's description and the
+// The load command from arguments to exit code, through the device, console
+// and pipe seams: one table whose rows script the drive, the console and the
+// service, and pin the bytes with their colours, the exit code, every pause
+// taken, every request that reached the drive, every pipe open and every
+// message the stand-in service received. The drive's description and the
 // medium probes are pinned here too, as the user sees them.
 #include "app/load_command.h"
 #include "diag/windows_version.h"
 #include "tests/support/fake_console.h"
 #include "tests/support/fake_device.h"
 #include "tests/support/harness.h"
+#include "tools/vorlan_standin.h"
 #include "traywake_identity.h"
 
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -26,7 +29,8 @@ const std::string kUsage =
     "\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\nDriveSpec is the drive whose media to "
     "load, e.g. D:\r\n-na  no about info\r\n-w:nnnn  wait nnnn milliseconds before close\r\n\r\n";
 const std::string kOk = "... OK\r\n{A}success{7}{7}\r\n\r\n";
-const std::string kFailed = "... err=INVALID_FUNCTION\r\n{C}failed{7}{7}\r\n\r\n";
+std::string Failed(const std::string& error) { return "... err=" + error + "\r\n{C}failed{7}{7}\r\n\r\n"; }
+const std::string kFailed = Failed("INVALID_FUNCTION");
 
 BOOL WINAPI Windows98(LPOSVERSIONINFOA answer) {
     answer->dwMajorVersion = 4;
@@ -35,8 +39,13 @@ BOOL WINAPI Windows98(LPOSVERSIONINFOA answer) {
     return TRUE;
 }
 
-// A row's drive and console, in words.
-void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConsole& console) {
+std::string Repeat(const std::string& text, int count) { return count ? text + Repeat(text, count - 1) : ""; }
+
+// A row's drive, console and service, in words.
+void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConsole& console,
+            std::unique_ptr<StandinService>& service) {
+    StandinBehaviour behaviour;
+    bool runs = false;
     std::istringstream in(words);
     for (std::string word; in >> word;) {
         if (word == "cd" || word == "removable" || word == "fixed")
@@ -59,6 +68,13 @@ void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConso
         if (word == "enter") console.Type({{1000, true, VK_RETURN}, {1100, false, VK_RETURN}});
         if (word == "released-b") console.Type({{300, false, 'B', 'b'}});
         if (word == "win98") GetVersionAnswer = Windows98;
+        // The volume opens for the probes only, so the service is asked: it runs, or it does not.
+        if (word == "service" || word == "no-service") v.opens = "a", v.attributeOpens = 2, runs |= word == "service";
+        if (word == "refuse" || word == "slow") (word == "slow" ? behaviour.slow : behaviour.refuse) = true;
+        if (word == "fail-open" || word == "fail-control") (word == "fail-open" ? behaviour.failOpen : behaviour.failControl) = word == "fail-open" ? 5 : 21;
+        if (word == "short" || word == "long") behaviour.replyBytes = word == "short" ? 100 : 1064;
+        if (word == "busy" || word == "busy11") standin::openErrors.resize(word == "busy" ? 2 : 11, ERROR_PIPE_BUSY);
+        if (word == "instance-late" || word == "instance-denied") standin::openErrors = {0, word == "instance-late" ? 2u : 5u};
         if (word == "own-volume") {
             char module[MAX_PATH];
             GetModuleFileNameA(nullptr, module, MAX_PATH);
@@ -66,6 +82,7 @@ void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConso
             fake.mountPoints["C:\\"] = fake.mountPoints["E:\\"];
         }
     }
+    if (runs) service.reset(new StandinService(behaviour));
 }
 
 const std::string kCdProbe = "open(0x0) query open(0x80000000) verify allow ", kOpenRw = "open(0x0) open(0xC0000000) ";
@@ -73,11 +90,17 @@ const std::string kDiskProbe = "open(0x0) query open(0x0) extents open(0x0) leng
 const std::string kRequests = kOpenRw + "load online ", kLoading = "Loading media into E:\\ (", kVolumeE = "Bring volume E:\\ online (";
 
 TEST(LoadCommand, Outcomes) {
+    const std::string conversation = "hello\nopen " + std::string(kVolume) + "\ncontrol 0x2D480C\ncontrol 0x56C008\ngoodbye\n";
+    const std::string cut = "hello\nopen " + std::string(kVolume) + "\ncontrol 0x2D480C\n";  // ended without goodbye
+    const std::string base = "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=0 ", busy = "open VorlanCmdIfV2=231 sleep 20 ";
+    const std::string noService = "\r\nerror opening VORLAN command interface\r\n";
+    const std::string probes = "open(0x0) query open(0x80000000) " + kOpenRw + "open(0x80000000) open(0x0) ";  // no requests
     const struct Row {
         std::string arguments, script, output;
         DWORD exitCode;
         std::string requests, consoleCalls;  // sleeps, flushes and peeks, in order
         DWORD elapsedMs;
+        std::string pipeCalls = "", received = "";  // what the service received, a line each
     } rows[] = {
         {"e: -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "", 0},
         {"E: -na", "cd", kLoading + ")" + kFailed, 1, kCdProbe + kRequests, "", 0},  // the second error is named
@@ -102,14 +125,14 @@ TEST(LoadCommand, Outcomes) {
          "sleep 100 sleep 2000 sleep 100 flush sleep 100 peek sleep 100 peek sleep 100 peek sleep 100 ", 2600},
         {"E: -na", "cd gone-for-writing online-ok", kVolumeE + ")" + kOk, 0, kCdProbe + kOpenRw + "open(0x80000000) load online ", "", 0},
         {"E: -na", "cd attributes-only load-ok", kLoading + ")" + kOk, 0,
-         "open(0x0) query open(0x80000000) " + kOpenRw + "open(0x80000000) open(0x0) load online ", "", 0},
-        {"Q: -na -w:700", "cd visible", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "", "sleep 700 ", 700},
-        {"Q: -na -w:0", "cd own", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "", "sleep 100 sleep 500 ", 600},
+         probes + "load online ", "", 0},
+        {"Q: /NA /N:700", "cd visible", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "", "sleep 700 ", 700},
+        {"Q: -na -w:-5", "cd own", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "", "sleep 100 sleep 500 ", 600},
         {"\\ -na", "cd own-volume load-ok own enter", "Loading media into  ()" + kOk, 0, kCdProbe + kRequests,
          "sleep 100 flush flush ", 1100},
-        {"E: -w:20000 -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 10000},
-        {"E: -w:1 -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 10},  // one poll
-        {"E: -na -n:0", "fixed loaded own released-b", "{E}Volume already online - abort\r\n{7}Press any key to close", 2,
+        {"E: -w:5 -w:20000 -NAx", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 10000},
+        {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 10},  // one poll
+        {"E: -n -n:0", "fixed loaded own released-b", kBanner + "{E}Volume already online - abort\r\n{7}Press any key to close", 2,
          kDiskProbe + "root ", "sleep 100 sleep 100 flush sleep 100 peek sleep 100 ", 400},
         {"E:", "cd win98", "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - abort\r\n\r\n",
          2, "", "", 0},
@@ -119,6 +142,20 @@ TEST(LoadCommand, Outcomes) {
         {"-F", "", kBanner + kUsage, 2, "", "", 0},
         {"E: -?", "", kBanner + kUsage, 2, "", "", 0},
         {"E: -na na", "", kBanner + kUsage, 2, "", "", 0},  // an option without a dash
+        {"E: -na -w:300", "cd no-service", noService, 1, probes, "", 0, Repeat("open VorlanCmdIfV2=2 ", 11)},
+        {"E: -na -w:300", "cd no-service busy11", noService, 1, probes, "", 0, Repeat(busy, 11)},
+        {"E: -na -w:300", "cd service busy", kLoading + ")" + kOk, 0, probes, "", 0, Repeat(busy, 2) + base, conversation},
+        {"E: -na -w:300", "cd service refuse", noService, 1, probes, "", 0, "open VorlanCmdIfV2=0 ", "hello\n"},
+        {"E: -na -w:300", "cd service instance-late", kLoading + ")" + kOk, 0, probes, "", 0,
+         "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=2 sleep 500 open VorlanCmdIfV21=0 ", conversation},
+        {"E: -na -w:300", "cd service instance-denied", " error 5 opening VORLAN pipe" + noService, 1, probes, "", 0,
+         "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=5 ", "hello\n"},
+        {"E: -na -w:300", "cd service fail-open", "\r\nerror opening " + std::string(kVolume) + "\r\n", 1, probes, "sleep 300 ",
+         300, base, "hello\nopen " + std::string(kVolume) + "\n"},
+        {"E: -na -w:300", "cd service fail-control", kLoading + ")" + Failed("NOT_READY"), 1, probes, "", 0, base, conversation},
+        {"E: -na -w:300", "cd service slow", kLoading + ")" + Failed("SEM_TIMEOUT"), 1, probes, "", 0, base, cut},
+        {"E: -na -w:300", "cd service short", kLoading + ")" + Failed("INVALID_DATA"), 1, probes, "", 0, base, cut},
+        {"E: -na -w:300", "cd service long", kLoading + ")" + Failed("INVALID_DATA"), 1, probes, "", 0, base, cut},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.arguments + " / " + row.script);
@@ -126,12 +163,21 @@ TEST(LoadCommand, Outcomes) {
         FakeConsole console(false, false);
         fake.mountPoints["E:\\"] = std::string(kVolume) + "\\";
         fake.volumes["\\\\.\\PhysicalDrive3"].descriptor = DescriptorBytes("", "Disk", 11);
-        Script(row.script, fake, fake.volumes[kVolume], console);
+        bool viaService = !row.pipeCalls.empty();  // the pipe handle count is slow to take
+        std::vector<ULONG_PTR> pipesBefore = viaService ? standin::OpenPipeHandles() : std::vector<ULONG_PTR>();
+        std::unique_ptr<StandinService> service;
+        standin::openErrors.clear(), standin::pipeCalls.clear();
+        Script(row.script, fake, fake.volumes[kVolume], console, service);
         std::istringstream words(row.arguments);
         std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
         SetErrorMode(0);
+        Pipe = {standin::LoggedOpen, standin::LoggedSleep}, PipeIoLimitMs = 300;
         Outcome outcome = RunLoadCommandWith(arguments);
-        GetVersionAnswer = SystemGetVersionAnswer;
+        Pipe = SystemPipeCalls, PipeIoLimitMs = kPipeReplyLimitMs, GetVersionAnswer = SystemGetVersionAnswer;
+        EXPECT_EQ(service ? service->Stop() : "", row.received);
+        EXPECT_EQ(viaService ? standin::OpenPipeHandles() : pipesBefore, pipesBefore);
+        EXPECT_EQ(standin::pipeCalls, row.pipeCalls);
+        EXPECT_EQ(ServiceClient, nullptr);
         EXPECT_EQ(outcome.output, row.output);
         EXPECT_EQ(outcome.exitCode, row.exitCode);
         EXPECT_EQ(fake.requests[kVolume], row.requests);

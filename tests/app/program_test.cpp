@@ -33,4 +33,19 @@ TEST(Program, CommandLinesOnTheTestPrefix) {
     }
 }
 
+// The entry sets the crash filter: a crash in a pausing Traywake, whose main
+// thread is held so the filter always runs before the process could end.
+TEST(Program, ACrashLeavesADump) {
+    const std::string dump = BuildDirectory() + "Traywake.dmp";
+    RunningProgram traywake(BuildDirectory() + "Traywake.exe", "Traywake Q: -na -w:10000");
+    ASSERT_TRUE(traywake.Await("abort"));
+    SuspendThread(traywake.process.hThread);
+    CloseHandle(CreateRemoteThread(traywake.process.hProcess, nullptr, 0, (LPTHREAD_START_ROUTINE)(ULONG_PTR)0x10,
+                                   nullptr, 0, nullptr));
+    Outcome crash = traywake.Finish();
+    EXPECT_NE(crash.output.find("MiniDump written to " + dump + "\r\n"), std::string::npos) << crash.output;
+    EXPECT_EQ(crash.exitCode, (DWORD)EXCEPTION_ACCESS_VIOLATION);
+    EXPECT_TRUE(DeleteFileA(dump.c_str()));
+}
+
 }  // namespace
