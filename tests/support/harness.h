@@ -1,6 +1,6 @@
 // What the tests run the program's code with: a private heap whose blocks are
-// counted, buffers that end at a no-access page, standard output on a pipe,
-// in-process runs of the load command and started programs.
+// counted, buffers that end at a no-access page, standard output on a pipe and
+// in-process runs of the load command.
 #pragma once
 #include "app/load_command.h"
 #include "base/memory.h"
@@ -74,52 +74,4 @@ inline Outcome RunLoadCommandWith(std::vector<std::string> arguments) {
     DWORD exitCode = (DWORD)RunLoadCommand((int)argv.size(), argv.data());
     EXPECT_EQ(heap.BusyBlocks(), 0) << "heap blocks left";
     return {exitCode, capture.Finish()};
-}
-
-inline std::string BuildDirectory() {  // of the running test program, with a trailing backslash
-    char path[MAX_PATH];
-    std::string directory(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return directory.substr(0, directory.find_last_of('\\') + 1);
-}
-
-// A started program with its standard output and error on a pipe, NUL as input.
-// A minute without the text or the end awaited is a hang, not a slow machine.
-struct RunningProgram {
-    PROCESS_INFORMATION process = {};
-    HANDLE readEnd = nullptr;
-    std::string output;
-
-    RunningProgram(const std::string& program, std::string commandLine) {
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        HANDLE writeEnd = nullptr;
-        CreatePipe(&readEnd, &writeEnd, &inherit, 1 << 16);
-        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOA startup = {sizeof startup};
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = CreateFileA("NUL", GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, nullptr);
-        startup.hStdOutput = startup.hStdError = writeEnd;
-        EXPECT_TRUE(CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                   nullptr, &startup, &process)) << program << ": " << GetLastError();
-        CloseHandle(writeEnd), CloseHandle(startup.hStdInput);
-    }
-    ~RunningProgram() {
-        TerminateProcess(process.hProcess, 1);  // if it still runs
-        CloseHandle(readEnd), CloseHandle(process.hThread), CloseHandle(process.hProcess);
-    }
-    bool Await(const std::string& text) {  // the text, or the end for ""; false if neither came
-        bool ended = false;
-        for (int tick = 0; tick < 6000 && !ended && (text.empty() || output.find(text) == std::string::npos); ++tick)
-            ended = WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0, ReadAvailable(readEnd, output);
-        return text.empty() ? ended : output.find(text) != std::string::npos;
-    }
-    Outcome Finish() {
-        if (!Await("")) ADD_FAILURE() << "a program did not end: " << output;
-        DWORD exitCode = 0xFFFFFFFF;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        return {exitCode, output};
-    }
-};
-
-inline Outcome RunTraywake(const std::string& arguments) {  // Traywake.exe of the build
-    return RunningProgram(BuildDirectory() + "Traywake.exe", "Traywake " + arguments).Finish();
 }
