@@ -28,6 +28,7 @@ const std::string kBanner = "\r\nTraywake V" + std::to_string(TRAYWAKE_VERSION_M
 const std::string kUsage =
     "\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\nDriveSpec is the drive whose media to "
     "load, e.g. D:\r\n-na  no about info\r\n-w:nnnn  wait nnnn milliseconds before close\r\n\r\n";
+const std::string kOnline = "{E}Volume already online - abort\r\n{7}", kPress = "Press any key to close";
 const std::string kOk = "... OK\r\n{A}success{7}{7}\r\n\r\n";
 std::string Failed(const std::string& error) { return "... err=" + error + "\r\n{C}failed{7}{7}\r\n\r\n"; }
 const std::string kFailed = Failed("INVALID_FUNCTION");
@@ -57,6 +58,7 @@ void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConso
         if (word == "length-on-read") v.lengthOn = "r", v.length = 1 << 20;
         if (word == "load-ok") v.loadMediaError = 0;
         if (word == "online-ok") v.volumeOnlineError = 0;
+        if (word.rfind("online-error=", 0) == 0) v.volumeOnlineError = std::stoul(word.substr(13), nullptr, 0);
         if (word == "no-open" || word == "attributes-only") v.opens = word == "no-open" ? "" : "a";
         if (word == "gone-for-writing") v.opens = "ar", v.openError = ERROR_DEV_NOT_EXIST;
         if (word == "card") v.descriptor = DescriptorBytes("ACME ", "Card Reader  ", 7);
@@ -67,6 +69,16 @@ void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConso
         if (word == "key-a") console.Type({{2500, true, 'A', 'a'}});
         if (word == "enter") console.Type({{1000, true, VK_RETURN}, {1100, false, VK_RETURN}});
         if (word == "released-b") console.Type({{300, false, 'B', 'b'}});
+        if (word == "shift-a") console.Type({{100, true, 'A', 'A', SHIFT_PRESSED}, {200, false, 'A', 'A', SHIFT_PRESSED}});
+        if (word == "a-then-b") console.Type({{100, true, 'A'}, {200, false, 'B'}});
+        if (word == "code-0") console.Type({{100, true, 0, 0, NUMLOCK_ON}, {300, false, 0}});
+        if (word == "input-not-console") console.inputIsConsole = false;
+        if (word == "typed-before") console.Type({{0, true, 'A', 'a'}, {500, true, 'B', 'b'}});
+        if (word == "special-keys")  // none of them ends the press-any-key wait; D does
+            console.Type({{300, true, VK_SHIFT, 'x'}, {300, true, VK_CAPITAL, 'x'}, {300, true, VK_PAUSE, 'x'}, {300, true, VK_F1},
+                          {400, true, 'C', 'c', LEFT_CTRL_PRESSED}, {500, true, 'D', 'd'}});
+        if (word == "held-shift") console.Type(std::vector<Key>(1500, {300, true, VK_SHIFT})), console.Type({{300, true, 'E', 'e'}});
+        if (word.rfind("screen=", 0) == 0) console.attributes = (WORD)std::stoul(word.substr(7), nullptr, 0);
         if (word == "win98") GetVersionAnswer = Windows98;
         // The volume opens for the probes only, so the service is asked: it runs, or it does not.
         if (word == "service" || word == "no-service") v.opens = "a", v.attributeOpens = 2, runs |= word == "service";
@@ -104,6 +116,9 @@ TEST(LoadCommand, Outcomes) {
     } rows[] = {
         {"e: -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "", 0},
         {"E: -na", "cd", kLoading + ")" + kFailed, 1, kCdProbe + kRequests, "", 0},  // the second error is named
+        {"E: -na", "cd online-error=0x80310000", kLoading + ")" + Failed("FVE_E_LOCKED_VOLUME"), 1, kCdProbe + kRequests, "", 0},
+        {"E: -na", "cd online-error=0x0FFFFFFF", kLoading + ")" + Failed("268435455"), 1, kCdProbe + kRequests, "", 0},
+        {"E: -na", "cd online-error=0x10000000", kLoading + ")" + Failed("0x10000000"), 1, kCdProbe + kRequests, "", 0},
         {"E:", "removable online-ok card length-on-read", kBanner + kLoading + "ACME Card Reader USB Device)" + kOk, 0,
          "open(0x0) query open(0x0) length open(0x80000000) length root " + kRequests, "", 0},
         {"E:\\ -na", "fixed online-ok disk3", kVolumeE + "Disk SATA Device)" + kOk, 0,
@@ -112,7 +127,7 @@ TEST(LoadCommand, Outcomes) {
         {"E: -na", "fixed online-ok extents-empty", kVolumeE + ")" + kOk, 0, kDiskProbe + "open(0x80000000) length " + kRequests, "", 0},
         {"E: -na", "removable floppy", kLoading + ")" + kFailed, 1, "open(0x0) query open(0x0) length open(0x80000000) length " + kRequests, "", 0},
         {"E: -na", "cd loaded", "{E}Media already loaded - abort\r\n{7}", 2, kCdProbe + "root ", "", 0},
-        {"E: -na", "fixed loaded", "{E}Volume already online - abort\r\n{7}", 2, kDiskProbe + "root ", "", 0},
+        {"E: -na", "fixed loaded", kOnline, 2, kDiskProbe + "root ", "", 0},
         {"E: -na", "removable loaded length-on-read", "{E}Media already loaded - abort\r\n{7}", 2,
          kDiskProbe + "open(0x80000000) length root ", "", 0},
         {"E: -na", "removable loaded huge", "{E}Media already loaded - abort\r\n{7}", 2, kDiskProbe + "root ", "", 0},
@@ -120,7 +135,7 @@ TEST(LoadCommand, Outcomes) {
         {"E: -na", "cd loaded unmounted", kLoading + ")" + kFailed, 1, kCdProbe + "root " + kRequests, "", 0},
         {"E: -na", "cd loaded not-ready", kLoading + ")" + kFailed, 1, kCdProbe + kRequests, "", 0},
         {"E: -na", "removable loaded tiny", kLoading + ")" + kFailed, 1, kDiskProbe + kRequests, "", 0},
-        {"E: -na", "cd no-open own key-a", "\r\n{E}cannot open the drive - abort\r\n{7}Press any key to close", 1,
+        {"E: -na", "cd no-open own key-a", "\r\n{E}cannot open the drive - abort\r\n{7}" + kPress, 1,
          "open(0x0) open(0x80000000) open(0x0) ",
          "sleep 100 sleep 2000 sleep 100 flush sleep 100 peek sleep 100 peek sleep 100 peek sleep 100 ", 2600},
         {"E: -na", "cd gone-for-writing online-ok", kVolumeE + ")" + kOk, 0, kCdProbe + kOpenRw + "open(0x80000000) load online ", "", 0},
@@ -131,9 +146,27 @@ TEST(LoadCommand, Outcomes) {
         {"\\ -na", "cd own-volume load-ok own enter", "Loading media into  ()" + kOk, 0, kCdProbe + kRequests,
          "sleep 100 flush flush ", 1100},
         {"E: -w:5 -w:20000 -NAx", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 10000},
+        {"E: -w:2000 -na", "cd load-ok visible shift-a", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 2000},
+        {"E: -w:2000 -na", "cd load-ok visible a-then-b", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 2000},
+        {"E: -w:2000 -na", "cd load-ok visible code-0", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush flush ", 300},
+        {"E: -w:300 -na", "cd load-ok visible input-not-console", kLoading + ")" + kOk, 0, kCdProbe + kRequests,
+         "flush " + Repeat("sleep 10 ", 30), 300},
+        {"E: -na", "cd load-ok screen=0xF0", kLoading + ")... OK\r\n{F2}success{F0}{F0}\r\n\r\n", 0, kCdProbe + kRequests, "", 0},
+        {"E: -na", "cd loaded screen=0x1F", "{1E}Media already loaded - abort\r\n{1F}", 2, kCdProbe + "root ", "", 0},
+        {"E: -na", "cd screen=0x2E", kLoading + ")... err=INVALID_FUNCTION\r\n{2C}failed{2E}{2E}\r\n\r\n", 1, kCdProbe + kRequests, "", 0},
+        {"E: -na", "cd screen=0", kLoading + ")... err=INVALID_FUNCTION\r\nfailed\r\n\r\n", 1, kCdProbe + kRequests, "", 0},  // not a console: no colour call
         {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 10},  // one poll
-        {"E: -n -n:0", "fixed loaded own released-b", kBanner + "{E}Volume already online - abort\r\n{7}Press any key to close", 2,
+        {"E: -n -n:0", "fixed loaded own released-b", kBanner + kOnline + kPress, 2,
          kDiskProbe + "root ", "sleep 100 sleep 100 flush sleep 100 peek sleep 100 ", 400},
+        {"E: -na -n:0", "fixed loaded visible", kOnline, 2, kDiskProbe + "root ", "sleep 100 ", 100},  // not our console
+        {"E: -na -n:0", "fixed loaded own typed-before", kOnline + kPress, 2, kDiskProbe + "root ",
+         "sleep 100 sleep 100 flush " + Repeat("sleep 100 peek ", 3) + "sleep 100 ", 600},
+        {"E: -na -n:0", "fixed loaded own special-keys", kOnline + kPress, 2, kDiskProbe + "root ",
+         "sleep 100 sleep 100 flush " + Repeat("sleep 100 peek ", 3) + "sleep 100 ", 600},
+        {"E: -na -n:0", "fixed loaded own held-shift", kOnline + kPress, 2, kDiskProbe + "root ",
+         "sleep 100 sleep 100 flush " + Repeat("sleep 100 peek ", 2) + "sleep 100 ", 500},
+        {"E: -na -n:0", "fixed loaded own input-not-console", kOnline + kPress, 2, kDiskProbe + "root ",
+         "sleep 100 sleep 100 flush sleep 100 peek sleep 2000 sleep 100 ", 2400},
         {"E:", "cd win98", "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - abort\r\n\r\n",
          2, "", "", 0},
         {"", "", kBanner + kUsage, 2, "", "", 0},

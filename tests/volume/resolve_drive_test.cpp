@@ -1,6 +1,5 @@
 // Turning a DriveSpec into a volume GUID path and a display name, through
-// the device seam: one table of the forms, and the growth of the DOS device
-// list.
+// the device seam: one table of the forms and of the DOS device list's growth.
 #include "volume/resolve_drive.h"
 #include "tests/support/fake_device.h"
 #include "tests/support/harness.h"
@@ -25,6 +24,8 @@ TEST(ResolveDriveSpec, Forms) {
         {"C:\\MNT\\CARD", "", kCardVolume, "C:\\MNT\\CARD\\", ""},
         {"F:\\ANYTHING", "by-target", "", "F:", ""},
         {"E:\\ANYTHING", "by-target", kVolumeName, "E:", kList},
+        {"E:\\ANYTHING", "by-target big-list", kVolumeName, "E:", kList + "dos-list 20479 "},  // grown by 4 KiB
+        {"E:\\ANYTHING", "by-target list-denied", "", "E:", kList},  // asked again only when too small
         {"E:", "cd-target", "", "E:", kList},
         {"\\\\?\\VOLUME{" + G + "}", "", kVolumeName, "", ""},
         {"\\\\?\\VOLUME{" + G + "}\\", "", kVolumeName, "", ""},
@@ -47,8 +48,11 @@ TEST(ResolveDriveSpec, Forms) {
         fake.mountPoints["C:\\MNT\\CARD\\"] = kCardVolume;
         fake.volumePaths["C:\\MNT\\CARD\\DCIM"] = "C:\\MNT\\CARD\\";
         lstrcpyA(OwnVolumeName, kCardVolume.c_str());
-        if (row.script == "by-target" || row.script == "cd-target") {
-            fake.dosDevices["E:"] = row.script == "by-target" ? "\\Device\\HarddiskVolume7" : "\\Device\\Cd0";
+        DosDeviceListSize = kDosDeviceListStart;
+        fake.listNeedsBytes = row.script == "by-target big-list" ? 20000 : 0;
+        fake.listError = row.script == "by-target list-denied" ? ERROR_ACCESS_DENIED : 0;
+        if (row.script.substr(0, 9) == "by-target" || row.script == "cd-target") {
+            fake.dosDevices["E:"] = row.script == "cd-target" ? "\\Device\\Cd0" : "\\Device\\HarddiskVolume7";
             fake.dosDevices["Volume{12345678-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume6";
             fake.dosDevices["Volume{0a1b2c3d-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume7";
             fake.mountPoints.erase(row.driveSpec.substr(0, 2) == "E:" ? "E:\\" : "");
@@ -63,21 +67,6 @@ TEST(ResolveDriveSpec, Forms) {
         EXPECT_EQ(fake.lookups, row.lookups) << row.driveSpec;
         EXPECT_EQ(heap.BusyBlocks(), 0) << row.driveSpec;
     }
-}
-
-TEST(FindVolumeByDosTarget, TheListGrowsAndStaysGrown) {
-    FakeDevice fake;
-    fake.dosDevices["Volume{0a1b2c3d-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume7";
-    fake.listNeedsBytes = 20000;
-    char volumeName[kPathChars] = "";
-    ScopedHeap heap;
-    EXPECT_TRUE(FindVolumeByDosTarget("\\Device\\HarddiskVolume7", volumeName));
-    EXPECT_EQ(volumeName, kVolumeName);
-    EXPECT_FALSE(FindVolumeByDosTarget("\\Device\\Nothing", volumeName));
-    fake.listError = ERROR_ACCESS_DENIED;  // only a list too small for its buffer is asked for again
-    EXPECT_FALSE(FindVolumeByDosTarget("\\Device\\HarddiskVolume7", volumeName));
-    EXPECT_EQ(fake.lookups, kList + "dos-list 20479 dos-list 20479 dos-list 20479 ");
-    EXPECT_EQ(heap.BusyBlocks(), 0);
 }
 
 }  // namespace
