@@ -1,11 +1,8 @@
-// A small stand-in for the VORLAN service, served by a thread of the test
-// program for one client. It answers the hello on the base command pipe with
-// instance 1 and serves the client on that instance's pipe (command 1 opens a
-// volume, command 2 sends it a control code; both succeed unless told to fail)
-// until goodbye or a broken pipe. It notes a line for every message received:
-// "hello", "open PATH", "control 0xCODE", "goodbye"; "bad ..." for a message of
-// the wrong size or with unused fields set. The client's pipe opens and
-// sleeps are noted too, through its seam; an open may be scripted to fail.
+// A stand-in for the VORLAN service, a thread of the test program serving one
+// client: the hello on the base pipe, then commands 1 (open) and 2 (control) on
+// instance 1's pipe until goodbye. It notes each message received: "hello",
+// "open PATH", "control 0xCODE", "goodbye", or "bad ..." for a malformed one.
+// The client's pipe opens and sleeps are noted through its seam.
 #pragma once
 #include "service/command_pipe_client.h"
 #include "service/pipe_calls.h"
@@ -33,8 +30,7 @@ public:
     ~StandinService() { Stop(); }
 
     std::string Stop() {  // ends the service; what it received, a line each
-        // Connecting wakes a thread that waits for a client who never came. A thread
-        // still held 10 s after its client left is stuck in a read: a failure.
+        // Connecting wakes a thread that waits for a client who never came.
         stopping_ = 1;
         for (int tick = 0; thread_ && tick < 1000 && WaitForSingleObject(thread_, 10) == WAIT_TIMEOUT; ++tick)
             for (const std::string& name : names_)
@@ -111,8 +107,7 @@ inline HANDLE WINAPI LoggedOpen(LPCSTR name, DWORD access, DWORD share, LPSECURI
 }
 inline void WINAPI LoggedSleep(DWORD milliseconds) { pipeCalls += "sleep " + std::to_string(milliseconds) + " "; }
 
-// Pipe handles open in this process. (Wine opens and closes handles of other
-// kinds on its own, for a blocking read, say, so only pipes can be compared.)
+// Pipe handles open in this process (Wine opens and closes other kinds on its own).
 inline std::vector<ULONG_PTR> OpenPipeHandles() {
     std::vector<ULONG_PTR> open;
     DWORD flags = 0;

@@ -1,9 +1,7 @@
-// The load command from arguments to exit code, through the device, console
-// and pipe seams: one table whose rows script the drive, the console and the
-// service, and pin the bytes with their colours, the exit code, every pause
-// taken, every request that reached the drive, every pipe open and every
-// message the stand-in service received. The drive's description and the
-// medium probes are pinned here too, as the user sees them.
+// The load command from arguments to exit code, through the device, console and
+// pipe seams: one table whose rows script the drive, the console and the service
+// in words and pin the bytes with their colours, the exit code, the pauses, and
+// what reached the drive and the service.
 #include "app/load_command.h"
 #include "diag/windows_version.h"
 #include "tests/support/fake_console.h"
@@ -34,15 +32,11 @@ std::string Failed(const std::string& error) { return "... err=" + error + "\r\n
 const std::string kFailed = Failed("INVALID_FUNCTION");
 
 BOOL WINAPI Windows98(LPOSVERSIONINFOA answer) {
-    answer->dwMajorVersion = 4;
-    answer->dwMinorVersion = 10;
-    answer->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
-    return TRUE;
+    return answer->dwMajorVersion = 4, answer->dwMinorVersion = 10, answer->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS, TRUE;
 }
 
 std::string Repeat(const std::string& text, int count) { return count ? text + Repeat(text, count - 1) : ""; }
 
-// A row's drive, console and service, in words.
 void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConsole& console,
             std::unique_ptr<StandinService>& service) {
     StandinBehaviour behaviour;
@@ -80,8 +74,7 @@ void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConso
         if (word == "held-shift") console.Type(std::vector<Key>(1500, {300, true, VK_SHIFT})), console.Type({{300, true, 'E', 'e'}});
         if (word.rfind("screen=", 0) == 0) console.attributes = (WORD)std::stoul(word.substr(7), nullptr, 0);
         if (word == "win98") GetVersionAnswer = Windows98;
-        // The volume opens for the probes only, so the service is asked: it runs, or it does not.
-        if (word == "service" || word == "no-service") v.opens = "a", v.attributeOpens = 2, runs |= word == "service";
+        if (word == "service" || word == "no-service") v.opens = "a", v.attributeOpens = 2, runs |= word == "service";  // probes only
         if (word == "refuse" || word == "slow") (word == "slow" ? behaviour.slow : behaviour.refuse) = true;
         if (word == "fail-open" || word == "fail-control") (word == "fail-open" ? behaviour.failOpen : behaviour.failControl) = word == "fail-open" ? 5 : 21;
         if (word == "short" || word == "long") behaviour.replyBytes = word == "short" ? 100 : 1064;
@@ -110,9 +103,9 @@ TEST(LoadCommand, Outcomes) {
     const struct Row {
         std::string arguments, script, output;
         DWORD exitCode;
-        std::string requests, consoleCalls;  // sleeps, flushes and peeks, in order
+        std::string requests, consoleCalls;  // console: sleeps, flushes and peeks, in order
         DWORD elapsedMs;
-        std::string pipeCalls = "", received = "";  // what the service received, a line each
+        std::string pipeCalls = "", received = "";  // service: what it received, a line each
     } rows[] = {
         {"e: -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "", 0},
         {"E: -na", "cd", kLoading + ")" + kFailed, 1, kCdProbe + kRequests, "", 0},  // the second error is named

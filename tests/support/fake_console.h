@@ -1,7 +1,6 @@
-// A scripted stand-in for the console seam: a window that is or is not visible
-// and the program's own, the screen's attributes, a clock that only sleeps and
-// waits move, and keys that arrive at chosen ticks. Each attribute set is
-// written into standard output as "{X}", so captured output shows every colour.
+// The console seam, scripted: the window, the screen's attributes, a clock that
+// only sleeps and waits move, and keys due at chosen ticks. Each attribute set
+// is written into standard output as "{X}", so captured output shows colours.
 #pragma once
 #include "console/console_calls.h"
 

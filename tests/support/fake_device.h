@@ -1,8 +1,7 @@
-// A scripted stand-in for the device seam. A test describes the volumes, mount
-// points and DOS devices it wants; the fake answers as the system would, checks
-// the arguments of every open and request (a wrong one lands in `faults`),
-// logs each device's opens and requests in short into `requests` and the name
-// lookups into `lookups`, and counts handles not closed.
+// The device seam, scripted: it answers as the system would for the volumes,
+// mount points and DOS devices a test describes, notes each open, request and
+// lookup in short, checks their arguments (a wrong one lands in `faults`) and
+// counts handles not closed.
 #pragma once
 #include "volume/device_calls.h"
 

@@ -1,6 +1,5 @@
-// What the tests run the program's code with: a private heap whose blocks are
-// counted, buffers that end at a no-access page, standard output on a pipe and
-// in-process runs of the load command.
+// A private heap whose blocks are counted, buffers that end at a no-access page,
+// standard output on a pipe, and in-process runs of the load command.
 #pragma once
 #include "app/load_command.h"
 #include "base/memory.h"
@@ -59,10 +58,7 @@ struct StdoutCapture {
     }
 };
 
-struct Outcome {
-    DWORD exitCode;
-    std::string output;
-};
+struct Outcome { DWORD exitCode; std::string output; };
 
 // The load command in this process, on a private heap; a block left allocated fails the test.
 inline Outcome RunLoadCommandWith(std::vector<std::string> arguments) {

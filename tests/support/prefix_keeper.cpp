@@ -1,8 +1,5 @@
-// Keeps a test run's Wine session alive from the first test program to the
-// last. Wine starts its system services with the first program of a session
-// and ends them with the last one; started by the fixture, detached from
-// ctest's pipes, this program is that first one, so no test program's
-// output pipe is inherited by a service that outlives it.
+// The first program of a test run's Wine session, started detached by the
+// fixture: Wine's services start with it and never hold a test's output pipe.
 #include <windows.h>
 
 int main() {

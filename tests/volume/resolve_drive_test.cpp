@@ -13,10 +13,9 @@ const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445
 
 TEST(ResolveDriveSpec, Forms) {
     const struct {
-        std::string driveSpec;  // as the load command passes it: upper-cased
-        // by-target: E: is found by its NT device only; cd-target: and that is a CD's;
-        // in-card, deep: the current directory is in the card's folder, or too long for a path
-        std::string script;
+        std::string driveSpec;  // upper-cased, as the load command passes it
+        // by-target: E: has no mount point, only a DOS device (cd-target: a CD's); in-card, deep: the
+        std::string script;  // current directory is in the card's folder, or too long for a path
         std::string volumeName, displayName, lookups;
     } rows[] = {
         {"E:", "", kVolumeName, "E:\\", ""},
