@@ -4,11 +4,7 @@
 #include "app/split_command_line.h"
 #include "tests/support/harness.h"
 
-#include <gtest/gtest.h>
-
 #include <random>
-
-namespace {
 
 // The arguments; *capped: slot 31 is null, as only the cap of 31 arguments leaves it.
 std::vector<std::string> Split(const std::string& line, bool* capped = nullptr) {
@@ -56,4 +52,3 @@ TEST(SplitCommandLine, QuotesSeparatorsAndTheCap) {
     }
 }
 
-}  // namespace

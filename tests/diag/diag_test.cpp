@@ -1,30 +1,19 @@
-// The crash filter, called as the system would call it, on a program path in
-// a folder of the test's own. (Error names show in the load command's table.)
+// The crash filter, called as the system would call it, for a program in the
+// temporary folder. (Error names show in the load command's table.)
 #include "base/build_identity.h"
 #include "diag/crash_dump.h"
 #include "base/process_records.h"
 #include "tests/support/harness.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
-
-namespace {
-
-std::string FileStart(const std::string& path) {
-    char start[5] = {};
-    std::ifstream(path, std::ios::binary).read(start, 4);
-    return start;
-}
 
 TEST(CrashDumpFilter, BesideTheProgramElseInTheTemporaryDirectory) {
     char temp[MAX_PATH], address[32];
     GetTempPathA(MAX_PATH, temp);
     wsprintfA(address, "0x%p", (void*)0x10);  // as wide as a pointer: 8 or 16 digits
-    const std::string folder = temp + ("traywake-crash-" + std::to_string(GetCurrentProcessId()) + "\\");
-    const std::string beside = folder + "Traywake.dmp", fallback = temp + std::string("Quillet.dmp");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    lstrcpyA(OwnModulePath, (folder + "Traywake.exe").c_str());
+    const std::string program = temp + ("traywake-crash-" + std::to_string(GetCurrentProcessId()));
+    const std::string beside = program + ".dmp", fallback = temp + std::string("Quillet.dmp");
+    lstrcpyA(OwnModulePath, (program + ".exe").c_str());
     CONTEXT context = {};
     RtlCaptureContext(&context);
     EXCEPTION_RECORD record = {EXCEPTION_ACCESS_VIOLATION, 0, nullptr, (PVOID)0x10};
@@ -36,10 +25,10 @@ TEST(CrashDumpFilter, BesideTheProgramElseInTheTemporaryDirectory) {
         EXPECT_EQ(CrashDumpFilter(&exception), EXCEPTION_CONTINUE_SEARCH);  // on to the system
         EXPECT_EQ(capture.Finish(), "\r\nException 0xC0000005 at " + std::string(address) + "!\r\nMiniDump written to " +
                                         dump + "\r\nplease send it to " + kSupportAddress + "\r\n\r\n");
-        EXPECT_EQ(FileStart(dump), "MDMP");
+        char start[5] = {};
+        EXPECT_EQ(std::string(start, std::ifstream(dump, std::ios::binary).read(start, 4).gcount()), "MDMP");
         DeleteFileA(fallback.c_str()), RemoveDirectoryA(beside.c_str());
     }
-    DeleteFileA(beside.c_str()), RemoveDirectoryA(folder.c_str());
+    DeleteFileA(beside.c_str());
 }
 
-}  // namespace

@@ -46,9 +46,7 @@ inline HWND WINAPI GetConsoleWindow() { return kWindow; }
 inline BOOL WINAPI IsWindowVisible(HWND window) { return window == kWindow && Fake().visible; }
 inline DWORD WINAPI GetTickCount() { return Fake().now; }
 inline DWORD WINAPI GetWindowThreadProcessId(HWND w, LPDWORD id) { return *id = w == kWindow && Fake().ownedByUs ? GetCurrentProcessId() : 4, 1; }
-inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO info) {
-    return info->wAttributes = Fake().attributes, Fake().attributes != 0;
-}
+inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO i) { return i->wAttributes = Fake().attributes; }
 inline BOOL WINAPI SetConsoleTextAttribute(HANDLE, WORD attributes) {
     char marker[16];
     DWORD written = 0;
@@ -72,11 +70,9 @@ inline BOOL TakeRecords(PINPUT_RECORD records, DWORD length, LPDWORD count, bool
     if (remove) Fake().input.erase(Fake().input.begin(), Fake().input.begin() + *count);
     return TRUE;
 }
-inline BOOL WINAPI ReadConsoleInputA(HANDLE, PINPUT_RECORD records, DWORD length, LPDWORD count) {
-    return TakeRecords(records, length, count, true);
-}
-inline BOOL WINAPI PeekConsoleInputA(HANDLE, PINPUT_RECORD records, DWORD length, LPDWORD count) {
-    return Fake().calls += "peek ", TakeRecords(records, length, count, false);
+inline BOOL WINAPI ReadConsoleInputA(HANDLE, PINPUT_RECORD r, DWORD n, LPDWORD count) { return TakeRecords(r, n, count, true); }
+inline BOOL WINAPI PeekConsoleInputA(HANDLE, PINPUT_RECORD r, DWORD n, LPDWORD count) {
+    return Fake().calls += "peek ", TakeRecords(r, n, count, false);
 }
 inline BOOL WINAPI FlushConsoleInputBuffer(HANDLE) {
     Fake().calls += "flush ";

@@ -17,8 +17,7 @@ struct FakeVolume {
     std::string opens = "arw";  // the opens that succeed: a(ttributes), r(ead), w(rite), '\' (root)
     int attributeOpens = 1000;  // of which this many attribute opens
     DWORD openError = ERROR_ACCESS_DENIED;
-    bool checkVerifyAnswers = false;  // else it fails; answering, it leaves this last error:
-    DWORD checkVerifyLastError = 0;
+    DWORD checkVerify = ~0u;  // ~0u: fails as with no medium; else succeeds, leaving this last error
     ULONGLONG length = 0;
     std::string lengthOn;                    // the handles the length request answers on: a, r
     std::vector<BYTE> descriptor;            // empty: the property query fails
@@ -92,7 +91,7 @@ inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD i
     *returned = 0;
     switch (code) {
     case IOCTL_STORAGE_CHECK_VERIFY2:
-        return v.checkVerifyAnswers ? SetLastError(v.checkVerifyLastError), TRUE : Fail(ERROR_NOT_READY);
+        return v.checkVerify != ~0u ? SetLastError(v.checkVerify), TRUE : Fail(ERROR_NOT_READY);
     case IOCTL_STORAGE_MEDIA_REMOVAL:
         Require(!((PREVENT_MEDIA_REMOVAL*)in)->PreventMediaRemoval, "removal locked");
         break;
@@ -137,9 +136,7 @@ inline BOOL CopyName(std::map<std::string, std::string>& names, LPCSTR key, LPST
     if (names[key].size() + 1 > maxChars) return Fail(ERROR_FILENAME_EXCED_RANGE);
     return lstrcpyA(result, names[key].c_str()) != nullptr;
 }
-inline BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR name, DWORD maxChars) {
-    return CopyName(Fake().mountPoints, mountPoint, name, maxChars);
-}
+inline BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR path, LPSTR name, DWORD n) { return CopyName(Fake().mountPoints, path, name, n); }
 inline BOOL WINAPI GetVolumePathNameA(LPCSTR fileName, LPSTR volumePath, DWORD maxChars) {
     Fake().lookups += "volumepath " + std::string(fileName) + " ";
     return CopyName(Fake().volumePaths, fileName, volumePath, maxChars);

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,31 +40,26 @@ struct GuardedBuffer {  // size bytes that end where a no-access page begins
     BYTE *base, *bytes;
 };
 
-inline void ReadAvailable(HANDLE pipe, std::string& into) {
-    char buffer[4096];
-    DWORD got = 0;
-    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &got, nullptr) && got && ReadFile(pipe, buffer, 4096, &got, nullptr))
-        into.append(buffer, got);
-}
-
 // Standard output on a pipe until Finish(); the pipe holds more than any run writes.
 struct StdoutCapture {
     HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE), readEnd = nullptr, writeEnd = nullptr;
     StdoutCapture() { CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16), SetStdHandle(STD_OUTPUT_HANDLE, writeEnd); }
     ~StdoutCapture() { Finish(); }
     std::string Finish() {
-        std::string bytes;
-        if (writeEnd) SetStdHandle(STD_OUTPUT_HANDLE, previous), ReadAvailable(readEnd, bytes);
-        if (writeEnd) CloseHandle(writeEnd), CloseHandle(readEnd), writeEnd = nullptr;
-        return bytes;
+        std::string bytes(1 << 16, 0);
+        DWORD got = 0;
+        if (writeEnd) SetStdHandle(STD_OUTPUT_HANDLE, previous), CloseHandle(writeEnd), ReadFile(readEnd, &bytes[0], 1 << 16, &got, nullptr);
+        if (writeEnd) CloseHandle(readEnd), writeEnd = nullptr;
+        return bytes.substr(0, got);
     }
 };
 
 struct Outcome { DWORD exitCode; std::string output; };
 
 // The load command in this process, on a private heap; a block left allocated fails the test.
-inline Outcome RunLoadCommandWith(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "Traywake");
+inline Outcome RunLoadCommandWith(const std::string& argumentWords) {
+    std::istringstream words("Traywake " + argumentWords);
+    std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(&argument[0]);
     ScopedHeap heap;

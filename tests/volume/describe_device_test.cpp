@@ -5,25 +5,17 @@
 #include "tests/support/fake_device.h"
 #include "tests/support/harness.h"
 
-#include <gtest/gtest.h>
-
-namespace {
-
 // The whole buffer returned, no zero after the fixed part: a text runs to the buffer's end, no further.
 std::vector<BYTE> Unterminated(DWORD vendorOffset, DWORD productOffset) {
     std::vector<BYTE> bytes(kDescriptorBytes, 'z');
-    auto* head = (STORAGE_DEVICE_DESCRIPTOR*)bytes.data();
-    *head = {}, head->VendorIdOffset = vendorOffset, head->ProductIdOffset = productOffset;
-    return bytes;
+    STORAGE_DEVICE_DESCRIPTOR head = {0, 0, 0, 0, 0, 0, vendorOffset, productOffset};
+    return std::copy((BYTE*)&head, (BYTE*)(&head + 1), bytes.begin()), bytes;
 }
 
 TEST(DescribeFromDescriptor, Texts) {
     const std::string v127(127, 'v'), p127(127, 'p');
-    const struct {
-        std::vector<BYTE> bytes;
-        int shortBy;  // returned bytes short of the descriptor's length
-        std::string productName, description;
-    } rows[] = {
+    // shortBy: the bytes returned are so many short of the descriptor's length
+    const struct { std::vector<BYTE> bytes; int shortBy; std::string productName, description; } rows[] = {
         {Unterminated(0, kDescriptorBytes - 5), 0, "zzzzz", "zzzzz Unknown Device"},
         {Unterminated(sizeof(STORAGE_DEVICE_DESCRIPTOR), 0), 0, std::string(127, 'z'),
          std::string(111, 'z') + " Unknown Device"},  // 984 characters, cut
@@ -65,4 +57,3 @@ TEST(ParseDiskExtents, CountsOnlyWhatWasReturned) {
     }
 }
 
-}  // namespace

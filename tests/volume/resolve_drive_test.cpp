@@ -4,10 +4,6 @@
 #include "tests/support/fake_device.h"
 #include "tests/support/harness.h"
 
-#include <gtest/gtest.h>
-
-namespace {
-
 const std::string G = "0A1B2C3D-0000-1111-2222-333344445555", kVolumeName = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}\\";
 const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445555}\\", kList = "dos-list 16383 ";
 
@@ -50,12 +46,10 @@ TEST(ResolveDriveSpec, Forms) {
         DosDeviceListSize = kDosDeviceListStart;
         fake.listNeedsBytes = row.script == "by-target big-list" ? 20000 : 0;
         fake.listError = row.script == "by-target list-denied" ? ERROR_ACCESS_DENIED : 0;
-        if (row.script.substr(0, 9) == "by-target" || row.script == "cd-target") {
-            fake.dosDevices["E:"] = row.script == "cd-target" ? "\\Device\\Cd0" : "\\Device\\HarddiskVolume7";
-            fake.dosDevices["Volume{12345678-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume6";
-            fake.dosDevices["Volume{0a1b2c3d-0000-1111-2222-333344445555}"] = "\\Device\\HarddiskVolume7";
-            fake.mountPoints.erase(row.driveSpec.substr(0, 2) == "E:" ? "E:\\" : "");
-        }
+        fake.dosDevices = {{"E:", row.script == "cd-target" ? "\\Device\\Cd0" : "\\Device\\HarddiskVolume7"},
+                           {"Volume{12345678-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume6"},
+                           {"Volume{0a1b2c3d-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume7"}};
+        if (row.script.find("target") != std::string::npos) fake.mountPoints.erase("E:\\");
         if (row.script == "in-card" || row.script == "deep")
             fake.currentDirectory = "C:\\MNT\\CARD\\" + (row.script == "in-card" ? "DCIM" : std::string(250, 'D'));
         ScopedHeap heap;
@@ -68,4 +62,3 @@ TEST(ResolveDriveSpec, Forms) {
     }
 }
 
-}  // namespace
