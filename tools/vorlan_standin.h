@@ -20,8 +20,7 @@ struct StandinBehaviour {
     DWORD replyBytes = 532;               // sent for a reply to command 2, at most twice a reply
 };
 
-class StandinService {
-public:
+struct StandinService {
     explicit StandinService(StandinBehaviour behaviour) : behaviour_(behaviour) {
         for (int i = 0; i < 2; ++i)
             pipes_[i] = CreateNamedPipeA(names_[i].c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
@@ -40,7 +39,6 @@ public:
         return messages_;
     }
 
-private:
     bool Connect(int pipe) { return (ConnectNamedPipe(pipes_[pipe], nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) && !stopping_; }
     static DWORD WINAPI Serve(LPVOID self) { return ((StandinService*)self)->Converse(), 0; }
 

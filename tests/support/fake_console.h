@@ -24,9 +24,7 @@ struct FakeConsole {
         }
     }
     size_t Due() const {  // records in the queue by now
-        size_t due = 0;
-        while (due < input.size() && (LONG)(input[due].first - now) <= 0) ++due;
-        return due;
+        return std::find_if(input.begin(), input.end(), [this](auto& r) { return (LONG)(r.first - now) > 0; }) - input.begin();
     }
 
     bool visible, ownedByUs, inputIsConsole = true;  // not a console: waits are signalled, reads fail
@@ -49,7 +47,7 @@ inline DWORD WINAPI GetWindowThreadProcessId(HWND w, LPDWORD id) { return *id = 
 inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO i) { return i->wAttributes = Fake().attributes; }
 inline BOOL WINAPI SetConsoleTextAttribute(HANDLE, WORD attributes) {
     char marker[16];
-    DWORD written = 0;
+    DWORD written;
     return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), marker, wsprintfA(marker, "{%X}", attributes), &written, nullptr);
 }
 inline void WINAPI Sleep(DWORD milliseconds) { Fake().calls += "sleep " + std::to_string(milliseconds) + " ", Fake().now += milliseconds; }

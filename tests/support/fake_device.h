@@ -68,9 +68,8 @@ inline HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECUR
     return (HANDLE)(0x4000 + Fake().handles.size() - 1);
 }
 
-inline FakeDevice::Handle* FindHandle(HANDLE handle) {
-    uintptr_t index = (uintptr_t)handle - 0x4000;
-    return index < Fake().handles.size() && Fake().handles[index].open ? &Fake().handles[index] : nullptr;
+inline FakeDevice::Handle* FindHandle(HANDLE handle, uintptr_t i = 0) {
+    return (i = (uintptr_t)handle - 0x4000) < Fake().handles.size() && Fake().handles[i].open ? &Fake().handles[i] : nullptr;
 }
 
 // Each request with the buffers the system needs for it; any other code is a fault.
@@ -93,8 +92,7 @@ inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD i
     case IOCTL_STORAGE_CHECK_VERIFY2:
         return v.checkVerify != ~0u ? SetLastError(v.checkVerify), TRUE : Fail(ERROR_NOT_READY);
     case IOCTL_STORAGE_MEDIA_REMOVAL:
-        Require(!((PREVENT_MEDIA_REMOVAL*)in)->PreventMediaRemoval, "removal locked");
-        break;
+        return Require(!((PREVENT_MEDIA_REMOVAL*)in)->PreventMediaRemoval, "removal locked"), TRUE;
     case IOCTL_DISK_GET_LENGTH_INFO:
         if (v.lengthOn.find(open->access) == std::string::npos) return Fail(ERROR_INVALID_FUNCTION);
         std::memcpy(out, &v.length, *returned = 8);
