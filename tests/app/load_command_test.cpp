@@ -125,7 +125,7 @@ TEST(LoadCommand, Outcomes) {
         {"E: -na", "cd gone-for-writing online-ok", kVolumeE + ")" + kOk, 0, kCdProbe + kOpenRw + "open(0x80000000) load online ", "", 0},
         {"E: -na", "cd attributes-only load-ok", kLoading + ")" + kOk, 0, probes + "load online ", "", 0},
         {"Q: /NA /N:700", "cd visible", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "", "sleep 700 ", 700},
-        {"Q: -na -w:-5", "cd own", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "", "sleep 100 sleep 500 ", 600},
+        {"Q: -na -w:-1", "cd own", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "", "sleep 100 sleep 500 ", 600},
         {"\\ -na", "cd own-volume load-ok own enter", "Loading media into  ()" + kOk, 0, kCdProbe + kRequests,
          "sleep 100 flush flush ", 1100},
         {"E: -w:5 -w:20000 -NAx", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 10000},
