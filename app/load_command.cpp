@@ -24,7 +24,11 @@
 #include <new>
 
 enum : DWORD {
+    // Needs a handle with read access.
     kIoctlStorageLoadMedia = 0x2D480C,
+    // The same request for a handle opened for its attributes only.
+    kIoctlStorageLoadMedia2 = 0x2D080C,
+    // Needs a handle with read and write access.
     kIoctlVolumeOnline = 0x56C008,
 };
 
@@ -87,8 +91,8 @@ static HANDLE OpenVolume(const char* volumeDevicePath, DWORD access) {
     return Device.CreateFileA(volumeDevicePath, access, kShareReadWrite, 0, OPEN_EXISTING, 0, 0);
 }
 
-// Opens m_hVol with the most access the volume grants. Returns whether the
-// first refusal said the device is gone, which makes an optical drive's
+// Opens m_hVol for reading and writing, else for reading. Returns whether
+// the first refusal said the device is gone, which makes an optical drive's
 // progress line speak of a volume.
 static BOOL OpenVolumeHandle(const char* volumeDevicePath) {
     BOOL deviceGone = FALSE;
@@ -96,7 +100,6 @@ static BOOL OpenVolumeHandle(const char* volumeDevicePath) {
     if (m_hVol == INVALID_HANDLE_VALUE) {
         deviceGone = GetLastError() == ERROR_DEV_NOT_EXIST;
         m_hVol = OpenVolume(volumeDevicePath, GENERIC_READ);
-        if (m_hVol == INVALID_HANDLE_VALUE) m_hVol = OpenVolume(volumeDevicePath, 0);
     }
     return deviceGone;
 }
@@ -116,11 +119,18 @@ static void CloseVolumeAndService() {
 }
 
 // The two requests, always both: a drive may take the load request and a
-// volume the online request, and either one means success.
-static int LoadAndBringOnline(const LoadOptions& options) {
-    BOOL loaded = SendVolumeControl(kIoctlStorageLoadMedia);
+// volume the online request, and either one means success. Not so for an
+// optical drive, whose driver takes every online request: there the load
+// request alone decides, and its error is the one named.
+static int LoadAndBringOnline(DWORD loadCode, UINT driveType, const LoadOptions& options) {
+    BOOL loaded = SendVolumeControl(loadCode);
+    DWORD loadError = GetLastError();
     BOOL online = SendVolumeControl(kIoctlVolumeOnline);
     BOOL success = loaded || online;
+    if (driveType == DRIVE_CDROM) {
+        success = loaded;
+        SetLastError(loadError);
+    }
     if (success) {
         ConPrintf(" OK\n");
         Console->SetTextColor(kColorGreen);
@@ -168,6 +178,8 @@ static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
         return kExitNothingDone;
     }
 
+    // Held until the volume is open with more access or the service has it:
+    // without either, the requests go through this handle.
     HANDLE hVolInfo = OpenVolume(volumeDevicePath, 0);
     if (hVolInfo == INVALID_HANDLE_VALUE) {
         ConPrintf("\n");
@@ -176,18 +188,21 @@ static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
         Console->Wait4KeyIfStartedStandalone();
         return kExitFailed;
     }
-    Device.CloseHandle(hVolInfo);
 
+    DWORD loadCode = kIoctlStorageLoadMedia;
     BOOL deviceGone = OpenVolumeHandle(volumeDevicePath);
     if (m_hVol == INVALID_HANDLE_VALUE) {
         // Not ours to open: the service opens it and sends the requests for us.
         ServiceClient = new (AllocZeroed(sizeof(CommandPipeClient))) CommandPipeClient;
         if (!ServiceClient->Connect()) {
-            ConPrintf("\nerror opening VORLAN command interface\n");
+            // No service to ask: the handle we have takes the load request
+            // meant for it, and the online request is refused by name.
             ReleaseServiceClient();
-            return kExitFailed;
-        }
-        if (!ServiceClient->SendCommand(PIPE_CMD_OPEN_VOLUME, 0, volumeDevicePath, 0)) {
+            m_hVol = hVolInfo;
+            hVolInfo = INVALID_HANDLE_VALUE;
+            loadCode = kIoctlStorageLoadMedia2;
+        } else if (!ServiceClient->SendCommand(PIPE_CMD_OPEN_VOLUME, 0, volumeDevicePath, 0)) {
+            Device.CloseHandle(hVolInfo);
             ConPrintf("\nerror opening %s\n", volumeDevicePath);
             // No goodbye: the service sees the pipe break and drops the conversation.
             ServiceClient->EndWithoutGoodbye();
@@ -197,18 +212,19 @@ static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
             return kExitFailed;
         }
     }
+    if (hVolInfo != INVALID_HANDLE_VALUE) Device.CloseHandle(hVolInfo);
 
     ConPrintf(!deviceGone && isMediaDrive ? "Loading media into %s (%s)..."
                                           : "Bring volume %s online (%s)...",
               displayName, description);
-    return LoadAndBringOnline(options);
+    return LoadAndBringOnline(loadCode, driveType, options);
 }
 
 int RunLoadCommand(int argc, char** args) {
     ConsoleSession session;
     Console = &session;
     ProbeWindowsVersion(&OsVersion);
-    GetModuleFileNameA(0, OwnModulePath, MAX_PATH);
+    ReadModulePath(OwnModulePath);
     ReadVersionStamp(&OwnVersion);
     FindOwnVolume();
 

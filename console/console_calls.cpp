@@ -8,6 +8,22 @@ static HWND WINAPI SystemGetConsoleWindow() {
     return GetConsoleWindow();
 }
 
+static int WINAPI SystemGetClassNameA(HWND window, LPSTR className, int maxChars) {
+    return GetClassNameA(window, className, maxChars);
+}
+
+typedef DWORD(WINAPI* GetConsoleProcessListFunction)(LPDWORD, DWORD);
+
+// Looked up when asked: Windows 2000 lacks it, and an import would keep the
+// program from starting there.
+static DWORD WINAPI SystemGetConsoleProcessList(LPDWORD processIds, DWORD maxCount) {
+    GetConsoleProcessListFunction getConsoleProcessList =
+        (GetConsoleProcessListFunction)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                              "GetConsoleProcessList");
+    if (!getConsoleProcessList) return 0;
+    return getConsoleProcessList(processIds, maxCount);
+}
+
 static DWORD WINAPI SystemGetWindowThreadProcessId(HWND window, LPDWORD processId) {
     return GetWindowThreadProcessId(window, processId);
 }
@@ -53,6 +69,8 @@ static BOOL WINAPI SystemFlushConsoleInputBuffer(HANDLE input) {
 
 extern constexpr ConsoleCalls SystemConsoleCalls = {
     SystemGetConsoleWindow,
+    SystemGetClassNameA,
+    SystemGetConsoleProcessList,
     SystemGetWindowThreadProcessId,
     SystemIsWindowVisible,
     SystemGetConsoleScreenBufferInfo,

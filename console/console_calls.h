@@ -1,5 +1,6 @@
 // The program's seam in front of the console calls whose answers decide what
-// the program does: who owns the console window and whether it is visible,
+// the program does: which host the console window belongs to, who owns it,
+// which processes share the console and whether the window is visible,
 // what the screen's colours are, the colour call, the clock and sleeps of the
 // waits, and the reads of console input.
 //
@@ -11,6 +12,9 @@
 
 struct ConsoleCalls {
     HWND (WINAPI* GetConsoleWindow)();
+    int (WINAPI* GetClassNameA)(HWND window, LPSTR className, int maxChars);
+    // 0 where the system does not have it (Windows 2000).
+    DWORD (WINAPI* GetConsoleProcessList)(LPDWORD processIds, DWORD maxCount);
     DWORD (WINAPI* GetWindowThreadProcessId)(HWND window, LPDWORD processId);
     BOOL (WINAPI* IsWindowVisible)(HWND window);
     BOOL (WINAPI* GetConsoleScreenBufferInfo)(HANDLE output, PCONSOLE_SCREEN_BUFFER_INFO info);

@@ -6,6 +6,7 @@
 // saved attributes are 0 and no colour call is made at all.
 #include "console/console_session.h"
 #include "base/memory.h"
+#include "base/process_records.h"
 #include "console/console_calls.h"
 
 ConsoleSession* Console;
@@ -25,7 +26,7 @@ BOOL WINAPI CtrlHandler(DWORD controlType) {
 }
 
 ConsoleSession::ConsoleSession() {
-    GetModuleFileNameA(0, m_szModulePath, MAX_PATH);
+    ReadModulePath(m_szModulePath);
     SetConsoleCtrlHandler(CtrlHandler, TRUE);
     m_hOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     m_hInput = GetStdHandle(STD_INPUT_HANDLE);
@@ -52,8 +53,28 @@ void ConsoleSession::SetTextColor(WORD color) {
                             ColorAttributes(m_wSavedAttributes, color));
 }
 
+// A pseudo console (Windows Terminal, the default host of Windows 11) hands
+// out a hidden stand-in window of this class, owned by the host's process;
+// the window the user sees belongs to the terminal.
+static BOOL IsPseudoConsoleWindow(HWND window) {
+    char className[32];
+    if (!ConsoleCall.GetClassNameA(window, className, sizeof className)) return FALSE;
+    return lstrcmpiA(className, "PseudoConsoleWindow") == 0;
+}
+
 BOOL ConsoleSession::IsOwnConsole() {
+    HWND window = ConsoleCall.GetConsoleWindow();
+    if (IsPseudoConsoleWindow(window)) {
+        // Started alone in a new console, as by a double-click: no shell shares it.
+        DWORD processIds[2];
+        return ConsoleCall.GetConsoleProcessList(processIds, 2) == 1;
+    }
     DWORD processId = 0;
-    ConsoleCall.GetWindowThreadProcessId(ConsoleCall.GetConsoleWindow(), &processId);
+    ConsoleCall.GetWindowThreadProcessId(window, &processId);
     return processId == GetCurrentProcessId();
+}
+
+BOOL IsConsoleVisible() {
+    HWND window = ConsoleCall.GetConsoleWindow();
+    return ConsoleCall.IsWindowVisible(window) || IsPseudoConsoleWindow(window);
 }

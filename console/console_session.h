@@ -27,6 +27,9 @@ struct ConsoleSession {
 // The session of this run, for the colour and wait operations.
 extern ConsoleSession* Console;
 
+// Whether the user sees the console: its window is visible, or it is a
+// pseudo console, shown by its terminal.
+BOOL IsConsoleVisible();
 // The attributes SetTextColor writes for a colour, given the saved ones.
 WORD ColorAttributes(WORD savedAttributes, WORD color);
 BOOL WINAPI CtrlHandler(DWORD controlType);

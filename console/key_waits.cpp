@@ -77,13 +77,13 @@ DWORD SleepOrKey(DWORD milliseconds) {
 }
 
 DWORD ConsoleSession::SleepOrKeyIfVisible(DWORD milliseconds) {
-    if (!ConsoleCall.IsWindowVisible(ConsoleCall.GetConsoleWindow())) return 0;
+    if (!IsConsoleVisible()) return 0;
     return SleepOrKey(milliseconds);
 }
 
 void ConsoleSession::Wait4KeyIfStartedStandalone() {
     Trace(4, "Wait4KeyIfStartedStandalone()");
-    if (!ConsoleCall.IsWindowVisible(ConsoleCall.GetConsoleWindow())) return;
+    if (!IsConsoleVisible()) return;
     ConsoleCall.Sleep(kPressAnyKeyPollMs);
     if (!IsOwnConsole()) return;
 

@@ -53,7 +53,9 @@ static BOOL ReadStampWith(HMODULE version, VersionStamp* stamp) {
     }
 
     WCHAR path[MAX_PATH];
-    if (!GetModuleFileNameW(0, path, MAX_PATH)) return FALSE;
+    // Windows XP leaves a path it had to cut without its zero.
+    DWORD pathChars = GetModuleFileNameW(0, path, MAX_PATH);
+    if (pathChars == 0 || pathChars >= MAX_PATH) return FALSE;
     FillBytes(stamp, 0, sizeof *stamp);
 
     BYTE info[1024];

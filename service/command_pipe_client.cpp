@@ -83,7 +83,7 @@ BOOL CommandPipeClient::Connect() {
         m_hPipe = OpenPipe(name);
     }
     if (m_hPipe == INVALID_HANDLE_VALUE) {
-        ConPrintf(" error %u opening VORLAN pipe", GetLastError());
+        ConPrintf(" error %u opening VORLAN pipe\n", GetLastError());
         return FALSE;
     }
     return TRUE;

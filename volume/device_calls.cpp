@@ -39,6 +39,11 @@ static DWORD WINAPI SystemGetCurrentDirectoryA(DWORD maxChars, LPSTR directory) 
     return GetCurrentDirectoryA(maxChars, directory);
 }
 
+static BOOL WINAPI SystemGetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeToCaller,
+                                             PULARGE_INTEGER totalBytes, PULARGE_INTEGER freeBytes) {
+    return GetDiskFreeSpaceExA(directory, freeToCaller, totalBytes, freeBytes);
+}
+
 static BOOL WINAPI SystemCloseHandle(HANDLE handle) {
     return CloseHandle(handle);
 }
@@ -51,6 +56,7 @@ extern constexpr DeviceCalls SystemDeviceCalls = {
     SystemGetVolumePathNameA,
     SystemGetDriveTypeA,
     SystemGetCurrentDirectoryA,
+    SystemGetDiskFreeSpaceExA,
     SystemCloseHandle,
 };
 

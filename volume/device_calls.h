@@ -2,8 +2,8 @@
 // volume namespace.
 //
 // Every open of a volume or disk, every control request, every lookup of a
-// volume name, DOS device or the current directory and the close of such
-// handles goes through Device. The program fills it with the Win32 functions; tests may replace
+// volume name, DOS device or the current directory, the size of a mounted
+// volume and the close of such handles goes through Device. The program fills it with the Win32 functions; tests may replace
 // entries with scripted answers to produce situations that no test machine
 // can (a disc in a drive, a volume that refuses to open). All decisions stay
 // above the seam, in the program's own code.
@@ -23,6 +23,8 @@ struct DeviceCalls {
     BOOL (WINAPI* GetVolumePathNameA)(LPCSTR fileName, LPSTR volumePath, DWORD maxChars);
     UINT (WINAPI* GetDriveTypeA)(LPCSTR rootPath);
     DWORD (WINAPI* GetCurrentDirectoryA)(DWORD maxChars, LPSTR directory);
+    BOOL (WINAPI* GetDiskFreeSpaceExA)(LPCSTR directory, PULARGE_INTEGER freeToCaller,
+                                       PULARGE_INTEGER totalBytes, PULARGE_INTEGER freeBytes);
     BOOL (WINAPI* CloseHandle)(HANDLE handle);
 };
 

@@ -25,6 +25,9 @@ static BOOL IsOpticalMediaPresent(const char* volumeDevicePath) {
 
     DWORD answer = 0;
     DWORD returned = 0;
+    // A request that succeeds leaves the last error alone: clear it, so an
+    // error of some earlier call is not read as the drive's "not ready".
+    SetLastError(ERROR_SUCCESS);
     BOOL present = Device.DeviceIoControl(drive, IOCTL_STORAGE_CHECK_VERIFY2, 0, 0, &answer,
                                           sizeof answer, &returned, 0) &&
                    GetLastError() != ERROR_NOT_READY;
@@ -63,6 +66,17 @@ static LengthAnswer QueryLength(const char* path, DWORD access, GET_LENGTH_INFOR
     return answered ? kAnswered : kRefused;
 }
 
+// The size of the file system mounted on the volume, which its root answers
+// to any user who may list it: a standard user gets no read access to a
+// fixed volume, and so no length.
+static DWORD MountedVolumeSizeMB(const char* devicePath) {
+    char root[kSizePathChars + 1];
+    ULARGE_INTEGER totalBytes;
+    wsprintfA(root, "%s\\", devicePath);
+    if (!Device.GetDiskFreeSpaceExA(root, 0, &totalBytes, 0)) return 0;
+    return (DWORD)(totalBytes.QuadPart >> 20);
+}
+
 DWORD GetDiskSizeMB(const char* path) {
     char devicePath[kSizePathChars];
     // A longer path would have to be cut, and a cut path names another device.
@@ -73,9 +87,9 @@ DWORD GetDiskSizeMB(const char* path) {
     GET_LENGTH_INFORMATION length;
     length.Length.QuadPart = 0;
     LengthAnswer answer = QueryLength(devicePath, 0, &length);
-    if (answer == kNotOpened) return 0;
-    // Some drivers answer the length only on a handle with read access.
-    if (answer == kRefused && QueryLength(devicePath, GENERIC_READ, &length) != kAnswered)
-        return 0;
+    // Asked first on a handle without access rights, then with read access,
+    // which the system requires of the length request.
+    if (answer == kRefused) answer = QueryLength(devicePath, GENERIC_READ, &length);
+    if (answer != kAnswered) return MountedVolumeSizeMB(devicePath);
     return (DWORD)((ULONGLONG)length.Length.QuadPart >> 20);
 }

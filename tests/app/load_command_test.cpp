@@ -3,6 +3,7 @@
 // in words and pin the bytes with their colours, the exit code, the pauses, and
 // what reached the drive and the service.
 #include "app/load_command.h"
+#include "base/process_records.h"
 #include "diag/windows_version.h"
 #include "tests/support/fake_console.h"
 #include "tests/support/fake_device.h"
@@ -26,7 +27,7 @@ const std::string kOnline = "{E}Volume already online - abort\r\n{7}", kPress = 
 const std::string kLoaded = "{E}Media already loaded - abort\r\n{7}";
 const std::string kOk = "... OK\r\n{A}success{7}{7}\r\n\r\n";
 std::string Failed(const std::string& error) { return "... err=" + error + "\r\n{C}failed{7}{7}\r\n\r\n"; }
-const std::string kFailed = Failed("INVALID_FUNCTION");
+const std::string kFailed = Failed("INVALID_FUNCTION"), kCdFailed = Failed("NOT_SUPPORTED");
 
 BOOL WINAPI Windows98(LPOSVERSIONINFOA answer) {
     return answer->dwMajorVersion = 4, answer->dwMinorVersion = 10, answer->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS, TRUE;
@@ -41,6 +42,11 @@ const std::map<std::string, std::vector<Key>> kKeys = {
     {"special-keys", {{300, true, VK_SHIFT, 'x'}, {300, true, VK_CAPITAL, 'x'}, {300, true, VK_PAUSE, 'x'}, {300, true, VK_F1},
                       {400, true, 'C', 'c', LEFT_CTRL_PRESSED}, {500, true, 'D', 'd'}}}};
 
+const std::string kCutModulePath = "C:\\" + std::string(256, 'x');
+DWORD WINAPI CutModulePath(HMODULE, LPSTR path, DWORD maxChars) {
+    return lstrcpynA(path, kCutModulePath.c_str(), maxChars), maxChars;
+}
+
 std::string Repeat(const std::string& text, int count) { return count ? text + Repeat(text, count - 1) : ""; }
 
 void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConsole& console,
@@ -51,31 +57,36 @@ void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConso
     for (std::string word; in >> word;) {
         if (word == "cd" || word == "removable" || word == "fixed")
             fake.driveTypes[std::string(kVolume) + "\\"] = word == "cd" ? DRIVE_CDROM : word == "fixed" ? DRIVE_FIXED : DRIVE_REMOVABLE;
-        if (word == "loaded") v.checkVerify = 0, v.opens += "\\", v.lengthOn = "a", v.length = 700 << 20;
-        if (word == "unmounted") v.opens = "arw";
-        if (word == "not-ready") v.checkVerify = ERROR_NOT_READY;
+        if (word == "loaded") v.hasMedium = true, v.opens += "\\", v.length = 700 << 20;
+        if (word == "unmounted") v.opens.pop_back();
         if (word == "tiny" || word == "huge") v.length = word == "tiny" ? (1 << 20) - 1 : (1ull << 52) + (7 << 20);
-        if (word == "length-on-read") v.lengthOn = "r", v.length = 1 << 20;
+        if (word == "one-mib") v.length = 1 << 20;
         if (word == "load-ok" || word == "online-ok") (word == "load-ok" ? v.loadMediaError : v.volumeOnlineError) = 0;
-        if (word.rfind("online-error=", 0) == 0) v.volumeOnlineError = std::stoul(word.substr(13), nullptr, 0);
-        if (word == "no-open" || word == "attributes-only") v.opens = word == "no-open" ? "" : "a";
+        if (word.rfind("load-error=", 0) == 0) v.loadMediaError = std::stoul(word.substr(11), nullptr, 0);
+        if (word == "no-open" || word == "standard-user") v.opens = word == "no-open" ? "" : "a";
         if (word == "gone-for-writing") v.opens = "ar", v.openError = ERROR_DEV_NOT_EXIST;
         if (word == "card") v.descriptor = DescriptorBytes("ACME ", "Card Reader  ", 7);
         if (word == "disk3" || word == "disk3twice" || word == "floppy") v.extentDisks = {3};
         if (word == "disk3twice" || word == "extents-empty") v.extentDisks = std::vector<DWORD>(word == "disk3twice" ? 2 : 0, 3);
         if (word == "floppy") fake.dosDevices[kVolume + 4] = "\\Device\\Floppy0";
         if (word == "visible" || word == "own") console.visible = true, console.ownedByUs = word == "own";
+        if (word == "pseudo" || word == "alone") (word == "pseudo" ? console.pseudoConsole = true : console.attachedProcesses = 1);
         if (kKeys.count(word)) console.Type(kKeys.at(word));
         if (word == "held-shift") console.Type(std::vector<Key>(1500, {300, true, VK_SHIFT})), console.Type({{300, true, 'E', 'e'}});
         if (word == "input-not-console") console.inputIsConsole = false;
         if (word.rfind("screen=", 0) == 0) console.attributes = (WORD)std::stoul(word.substr(7), nullptr, 0);
         if (word == "win98") GetVersionAnswer = Windows98;
-        if (word == "service" || word == "no-service") v.opens = "a", v.attributeOpens = 2, runs |= word == "service";  // probes only
+        if (word == "service" || word == "no-service") v.opens = "a", runs |= word == "service";  // a standard user's
         if (word == "refuse" || word == "slow") (word == "slow" ? behaviour.slow : behaviour.refuse) = true;
         if (word == "fail-open" || word == "fail-control") (word == "fail-open" ? behaviour.failOpen : behaviour.failControl) = word == "fail-open" ? 5 : 21;
         if (word == "short" || word == "long") behaviour.replyBytes = word == "short" ? 100 : 1064;
         if (word == "busy") standin::openErrors.resize(2, ERROR_PIPE_BUSY);
         if (word == "instance-late" || word == "instance-denied") standin::openErrors = {0, word == "instance-late" ? 2u : 5u};
+        if (word == "module-path-cut") {  // 259 characters and the zero: it filled the buffer
+            ModuleFileNameCall = CutModulePath;
+            fake.volumePaths[kCutModulePath] = "C:\\";
+            fake.mountPoints["C:\\"] = fake.mountPoints["E:\\"];
+        }
         if (word == "own-volume") {
             char module[MAX_PATH];
             GetModuleFileNameA(nullptr, module, MAX_PATH);
@@ -87,43 +98,49 @@ void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConso
 }
 
 const std::string kCdProbe = "open(0x0) query open(0x80000000) verify allow ", kOpenRw = "open(0x0) open(0xC0000000) ";
-const std::string kDiskProbe = "open(0x0) query open(0x0) extents open(0x0) length ", kReadLength = "open(0x80000000) length ";
+const std::string kAttributeLength = "open(0x0) query open(0x0) extents open(0x0) length ";
+const std::string kDiskProbe = kAttributeLength + "open(0x80000000) length ";
 const std::string kRequests = kOpenRw + "load online ", kLoading = "Loading media into E:\\ (", kVolumeE = "Bring volume E:\\ online (";
 
 TEST(LoadCommand, Outcomes) {
     const std::string conversation = "hello\nopen " + std::string(kVolume) + "\ncontrol 0x2D480C\ncontrol 0x56C008\ngoodbye\n";
     const std::string cut = "hello\nopen " + std::string(kVolume) + "\ncontrol 0x2D480C\n";  // ended without goodbye
     const std::string base = "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=0 ", busy = "open VorlanCmdIfV2=231 sleep 20 ";
-    const std::string noService = "\r\nerror opening VORLAN command interface\r\n";
-    const std::string probes = "open(0x0) query open(0x80000000) " + kOpenRw + "open(0x80000000) open(0x0) ";  // no requests
+    const std::string probes = "open(0x0) query open(0x80000000) " + kOpenRw + "open(0x80000000) ";  // no requests yet
     // consoleCalls: sleeps, flushes and peeks, in order; received: what the service received, a line each
     const struct Row { std::string arguments, script, output; DWORD exitCode; std::string requests, consoleCalls;
                        DWORD elapsedMs; std::string pipeCalls = "", received = ""; } rows[] = {
         {"e: -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "", 0},
-        {"E: -na", "cd", kLoading + ")" + kFailed, 1, kCdProbe + kRequests, "", 0},  // the second error is named
-        {"E: -na", "cd online-error=0x80310000", kLoading + ")" + Failed("FVE_E_LOCKED_VOLUME"), 1, kCdProbe + kRequests, "", 0},
-        {"E: -na", "cd online-error=0x0FFFFFFF", kLoading + ")" + Failed("268435455"), 1, kCdProbe + kRequests, "", 0},
-        {"E: -na", "cd online-error=0x10000000", kLoading + ")" + Failed("0x10000000"), 1, kCdProbe + kRequests, "", 0},
-        {"E:", "removable online-ok card length-on-read", kBanner + kLoading + "ACME Card Reader USB Device)" + kOk, 0,
+        {"E: -na", "cd online-ok", kLoading + ")" + kCdFailed, 1, kCdProbe + kRequests, "", 0},  // the load request decides
+        {"E: -na", "removable", kLoading + ")" + kFailed, 1, kDiskProbe + kRequests, "", 0},  // the second error is named
+        {"E: -na", "cd load-error=0x80310000", kLoading + ")" + Failed("FVE_E_LOCKED_VOLUME"), 1, kCdProbe + kRequests, "", 0},
+        {"E: -na", "cd load-error=0x0FFFFFFF", kLoading + ")" + Failed("268435455"), 1, kCdProbe + kRequests, "", 0},
+        {"E: -na", "cd load-error=0x10000000", kLoading + ")" + Failed("0x10000000"), 1, kCdProbe + kRequests, "", 0},
+        {"E:", "removable online-ok card one-mib", kBanner + kLoading + "ACME Card Reader USB Device)" + kOk, 0,
          "open(0x0) query open(0x0) length open(0x80000000) length root " + kRequests, "", 0},
         {"E:\\ -na", "fixed online-ok disk3", kVolumeE + "Disk SATA Device)" + kOk, 0,
-         kDiskProbe + kReadLength + kRequests, "", 0},
-        {"E: -na", "fixed online-ok disk3twice", kVolumeE + "LDM)" + kOk, 0, kDiskProbe + kReadLength + kRequests, "", 0},
-        {"E: -na", "fixed online-ok extents-empty", kVolumeE + ")" + kOk, 0, kDiskProbe + kReadLength + kRequests, "", 0},
-        {"E: -na", "removable floppy", kLoading + ")" + kFailed, 1, "open(0x0) query open(0x0) length " + kReadLength + kRequests, "", 0},
+         kDiskProbe + kRequests, "", 0},
+        {"E: -na", "fixed online-ok disk3twice", kVolumeE + "LDM)" + kOk, 0, kDiskProbe + kRequests, "", 0},
+        {"E: -na", "fixed online-ok extents-empty", kVolumeE + ")" + kOk, 0, kDiskProbe + kRequests, "", 0},
+        {"E: -na", "removable floppy", kLoading + ")" + kFailed, 1,
+         "open(0x0) query open(0x0) length open(0x80000000) length " + kRequests, "", 0},
         {"E: -na", "cd loaded", kLoaded, 2, kCdProbe + "root ", "", 0},
         {"E: -na", "fixed loaded", kOnline, 2, kDiskProbe + "root ", "", 0},
-        {"E: -na", "removable loaded length-on-read", kLoaded, 2, kDiskProbe + "open(0x80000000) length root ", "", 0},
         {"E: -na", "removable loaded huge", kLoaded, 2, kDiskProbe + "root ", "", 0},
-        {"E: /force -na", "cd loaded", kLoading + ")" + kFailed, 1, kCdProbe + "root " + kRequests, "", 0},
-        {"E: -na", "cd loaded unmounted", kLoading + ")" + kFailed, 1, kCdProbe + "root " + kRequests, "", 0},
-        {"E: -na", "cd loaded not-ready", kLoading + ")" + kFailed, 1, kCdProbe + kRequests, "", 0},
+        {"E: /force -na", "cd loaded", kLoading + ")" + kCdFailed, 1, kCdProbe + "root " + kRequests, "", 0},
+        {"E: -na", "cd loaded unmounted", kLoading + ")" + kCdFailed, 1, kCdProbe + "root " + kRequests, "", 0},
+        {"E: -na", "fixed standard-user loaded", kOnline, 2, kAttributeLength + "open(0x80000000) size root ", "", 0},
+        {"E: -na", "fixed standard-user", kVolumeE + ")" + Failed("ACCESS_DENIED"), 1,
+         kAttributeLength + "open(0x80000000) size " + kOpenRw + "open(0x80000000) load2 online ", "", 0,
+         Repeat("open VorlanCmdIfV2=2 ", 11)},  // no service: the attribute handle
         {"E: -na", "removable loaded tiny", kLoading + ")" + kFailed, 1, kDiskProbe + kRequests, "", 0},
         {"E: -na", "cd no-open own key-a", "\r\n{E}cannot open the drive - abort\r\n{7}" + kPress, 1,
          "open(0x0) open(0x80000000) open(0x0) ",
          "sleep 100 sleep 2000 sleep 100 flush sleep 100 peek sleep 100 peek sleep 100 peek sleep 100 ", 2600},
-        {"E: -na", "cd gone-for-writing online-ok", kVolumeE + ")" + kOk, 0, kCdProbe + kOpenRw + "open(0x80000000) load online ", "", 0},
-        {"E: -na", "cd attributes-only load-ok", kLoading + ")" + kOk, 0, probes + "load online ", "", 0},
+        {"E: -na", "cd gone-for-writing load-ok", kVolumeE + ")" + kOk, 0, kCdProbe + kOpenRw + "open(0x80000000) load online ", "", 0},
+        {"\\ -na", "cd module-path-cut", "{E}invalid drive  - abort\r\n\r\n{7}", 1, "", "", 0},
+        {"E: -na", "cd load-ok pseudo alone", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "sleep 100 flush ", 2100},
+        {"E: -na", "cd load-ok pseudo", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "", 0},  // shared with a shell
         {"Q: /NA /N:700", "cd visible", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "", "sleep 700 ", 700},
         {"Q: -na -w:-1", "cd own", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "", "sleep 100 sleep 500 ", 600},
         {"\\ -na", "cd own-volume load-ok own enter", "Loading media into  ()" + kOk, 0, kCdProbe + kRequests,
@@ -136,8 +153,8 @@ TEST(LoadCommand, Outcomes) {
          "flush " + Repeat("sleep 10 ", 30), 300},
         {"E: -na", "cd load-ok screen=0xF0", kLoading + ")... OK\r\n{F2}success{F0}{F0}\r\n\r\n", 0, kCdProbe + kRequests, "", 0},
         {"E: -na", "cd loaded screen=0x1F", "{1E}Media already loaded - abort\r\n{1F}", 2, kCdProbe + "root ", "", 0},
-        {"E: -na", "cd screen=0x2E", kLoading + ")... err=INVALID_FUNCTION\r\n{2C}failed{2E}{2E}\r\n\r\n", 1, kCdProbe + kRequests, "", 0},
-        {"E: -na", "cd screen=0", kLoading + ")... err=INVALID_FUNCTION\r\nfailed\r\n\r\n", 1, kCdProbe + kRequests, "", 0},  // not a console: no colour call
+        {"E: -na", "cd screen=0x2E", kLoading + ")... err=NOT_SUPPORTED\r\n{2C}failed{2E}{2E}\r\n\r\n", 1, kCdProbe + kRequests, "", 0},
+        {"E: -na", "cd screen=0", kLoading + ")... err=NOT_SUPPORTED\r\nfailed\r\n\r\n", 1, kCdProbe + kRequests, "", 0},  // not a console: no colour call
         {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "flush ", 10},  // one poll
         {"E: -n -n:0", "fixed loaded own released-b", kBanner + kOnline + kPress, 2,
          kDiskProbe + "root ", "sleep 100 sleep 100 flush sleep 100 peek sleep 100 ", 400},
@@ -158,12 +175,17 @@ TEST(LoadCommand, Outcomes) {
         {"-F", "", kBanner + kUsage, 2, "", "", 0},
         {"E: -?", "", kBanner + kUsage, 2, "", "", 0},
         {"E: -na na", "", kBanner + kUsage, 2, "", "", 0},  // an option without a dash
-        {"E: -na -w:300", "cd no-service", noService, 1, probes, "", 0, Repeat("open VorlanCmdIfV2=2 ", 11)},
+        {"E: -na -w:300", "cd no-service load-ok", kLoading + ")" + kOk, 0, probes + "load2 online ", "", 0,
+         Repeat("open VorlanCmdIfV2=2 ", 11)},
+        {"E: -na -w:300", "fixed service online-ok", kVolumeE + ")" + kOk, 0, kAttributeLength +
+         "open(0x80000000) size " + kOpenRw + "open(0x80000000) ", "", 0, base, conversation},
         {"E: -na -w:300", "cd service busy", kLoading + ")" + kOk, 0, probes, "", 0, Repeat(busy, 2) + base, conversation},
-        {"E: -na -w:300", "cd service refuse", noService, 1, probes, "", 0, "open VorlanCmdIfV2=0 ", "hello\n"},
+        {"E: -na -w:300", "cd service refuse", kLoading + ")" + kCdFailed, 1, probes + "load2 online ", "", 0,
+         "open VorlanCmdIfV2=0 ", "hello\n"},
         {"E: -na -w:300", "cd service instance-late", kLoading + ")" + kOk, 0, probes, "", 0,
          "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=2 sleep 500 open VorlanCmdIfV21=0 ", conversation},
-        {"E: -na -w:300", "cd service instance-denied", " error 5 opening VORLAN pipe" + noService, 1, probes, "", 0,
+        {"E: -na -w:300", "cd service instance-denied", " error 5 opening VORLAN pipe\r\n" + kLoading + ")" + kCdFailed, 1,
+         probes + "load2 online ", "", 0,
          "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=5 ", "hello\n"},
         {"E: -na -w:300", "cd service fail-open", "\r\nerror opening " + std::string(kVolume) + "\r\n", 1, probes, "sleep 300 ",
          300, base, "hello\nopen " + std::string(kVolume) + "\n"},
@@ -187,6 +209,7 @@ TEST(LoadCommand, Outcomes) {
         Pipe = {standin::LoggedOpen, standin::LoggedSleep}, PipeIoLimitMs = 300;
         Outcome outcome = RunLoadCommandWith(row.arguments);
         Pipe = SystemPipeCalls, PipeIoLimitMs = kPipeReplyLimitMs, GetVersionAnswer = SystemGetVersionAnswer;
+        ModuleFileNameCall = SystemModuleFileName;
         EXPECT_EQ(service ? service->Stop() : "", row.received);
         if (viaService) {
             EXPECT_EQ(standin::OpenPipeHandles(), pipesBefore);

@@ -28,6 +28,8 @@ struct FakeConsole {
     }
 
     bool visible, ownedByUs, inputIsConsole = true;  // not a console: waits are signalled, reads fail
+    bool pseudoConsole = false;  // Windows Terminal's host: a hidden stand-in window of its own
+    DWORD attachedProcesses = 2;  // sharing the console: 1 when started alone, as by a double-click
     WORD attributes;
     DWORD start = 0xFFFFF000, now = start;  // near the wrap of the tick count
     std::deque<std::pair<DWORD, INPUT_RECORD>> input;
@@ -41,9 +43,16 @@ HWND const kWindow = (HWND)0x7E57;
 inline FakeConsole& Fake() { return *FakeConsole::current; }
 
 inline HWND WINAPI GetConsoleWindow() { return kWindow; }
-inline BOOL WINAPI IsWindowVisible(HWND window) { return window == kWindow && Fake().visible; }
+// A pseudo console's window is the host's, hidden and of its own class (terminal issue 12570).
+inline int WINAPI GetClassNameA(HWND, LPSTR name, int maxChars) {
+    return lstrlenA(lstrcpynA(name, Fake().pseudoConsole ? "PseudoConsoleWindow" : "ConsoleWindowClass", maxChars));
+}
+inline DWORD WINAPI GetConsoleProcessList(LPDWORD, DWORD) { return Fake().attachedProcesses; }
+inline BOOL WINAPI IsWindowVisible(HWND window) { return window == kWindow && Fake().visible && !Fake().pseudoConsole; }
 inline DWORD WINAPI GetTickCount() { return Fake().now; }
-inline DWORD WINAPI GetWindowThreadProcessId(HWND w, LPDWORD id) { return *id = w == kWindow && Fake().ownedByUs ? GetCurrentProcessId() : 4, 1; }
+inline DWORD WINAPI GetWindowThreadProcessId(HWND w, LPDWORD id) {
+    return *id = w == kWindow && Fake().ownedByUs && !Fake().pseudoConsole ? GetCurrentProcessId() : 4, 1;
+}
 inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO i) { return i->wAttributes = Fake().attributes; }
 inline BOOL WINAPI SetConsoleTextAttribute(HANDLE, WORD attributes) {
     char marker[16];
@@ -83,7 +92,7 @@ inline FakeConsole::FakeConsole(bool isVisible, bool isOwnedByUs, WORD screenAtt
     : visible(isVisible), ownedByUs(isOwnedByUs), attributes(screenAttributes) {
     namespace f = fake_console;
     current = this;
-    ConsoleCall = {f::GetConsoleWindow, f::GetWindowThreadProcessId, f::IsWindowVisible, f::GetConsoleScreenBufferInfo,
+    ConsoleCall = {f::GetConsoleWindow, f::GetClassNameA, f::GetConsoleProcessList, f::GetWindowThreadProcessId, f::IsWindowVisible, f::GetConsoleScreenBufferInfo,
                    f::SetConsoleTextAttribute, f::Sleep, f::GetTickCount, f::WaitForSingleObject, f::ReadConsoleInputA,
                    f::PeekConsoleInputA, f::FlushConsoleInputBuffer};
 }
