@@ -7,6 +7,7 @@
 // the step where it happens, and ends the run with its exit code.
 #include "app/load_command.h"
 #include "app/load_options.h"
+#include "app/ready_wait.h"
 #include "base/build_identity.h"
 #include "base/memory.h"
 #include "base/process_records.h"
@@ -122,7 +123,8 @@ static void CloseVolumeAndService() {
 // volume the online request, and either one means success. Not so for an
 // optical drive, whose driver takes every online request: there the load
 // request alone decides, and its error is the one named.
-static int LoadAndBringOnline(DWORD loadCode, UINT driveType, const LoadOptions& options) {
+static int LoadAndBringOnline(const char* volumeDevicePath, const char* shownName, DWORD loadCode,
+                              UINT driveType, const LoadOptions& options) {
     BOOL loaded = SendVolumeControl(loadCode);
     DWORD loadError = GetLastError();
     BOOL online = SendVolumeControl(kIoctlVolumeOnline);
@@ -131,21 +133,28 @@ static int LoadAndBringOnline(DWORD loadCode, UINT driveType, const LoadOptions&
         success = loaded;
         SetLastError(loadError);
     }
+    int exitCode = success ? kExitSuccess : kExitFailed;
+    const char* word = success ? "success" : "failed";
+    WORD color = success ? kColorGreen : kColorRed;
     if (success) {
         ConPrintf(" OK\n");
-        Console->SetTextColor(kColorGreen);
-        ConPrintf("success");
     } else {
         ConPrintf(" err=%s\n", LastErrorName());
-        Console->SetTextColor(kColorRed);
-        ConPrintf("failed");
     }
+    if (success && options.readySeconds) {
+        // The wait asks with handles of its own; the service is done with.
+        CloseVolumeAndService();
+        exitCode = WaitUntilReady(volumeDevicePath, driveType, shownName, options.readySeconds,
+                                  &word, &color);
+    }
+    Console->SetTextColor(color);
+    ConPrintf("%s", word);
     Console->SetTextColor(kColorRestore);
     CloseVolumeAndService();
     Console->SetTextColor(kColorRestore);
     ConPrintf("\n\n");
     if (options.waitMs > 0) Console->SleepOrKeyIfVisible((DWORD)options.waitMs);
-    return success ? kExitSuccess : kExitFailed;
+    return exitCode;
 }
 
 static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
@@ -217,7 +226,8 @@ static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
     ConPrintf(!deviceGone && isMediaDrive ? "Loading media into %s (%s)..."
                                           : "Bring volume %s online (%s)...",
               displayName, description);
-    return LoadAndBringOnline(loadCode, driveType, options);
+    return LoadAndBringOnline(volumeDevicePath, displayName[0] ? displayName : volumeName, loadCode,
+                              driveType, options);
 }
 
 int RunLoadCommand(int argc, char** args) {

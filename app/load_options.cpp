@@ -2,7 +2,8 @@
 //
 // Only the first characters of an option count, in any case, and "/" works
 // like "-": "-na", "/NA", "-NAx" all mean no banner, "-Force" means "-F",
-// "-w:500" and "-n:500" both set the wait. Unknown letters are ignored so that
+// "-w:500" and "-n:500" both set the wait, "-r", "-rX" and "-r:0" wait up to
+// a minute for the medium. Unknown letters are ignored so that
 // old scripts with options of other versions keep working.
 #include "app/load_options.h"
 #include "base/process_records.h"
@@ -13,12 +14,22 @@ void InitLoadOptions(LoadOptions* options) {
     options->waitMs = kWaitNotGiven;
     options->force = FALSE;
     options->noAbout = FALSE;
+    options->readySeconds = 0;
 }
 
 static LONG ClampWait(int milliseconds) {
     if (milliseconds < 0) return 0;
     if (milliseconds > kMaxWaitMs) return kMaxWaitMs;
     return milliseconds;
+}
+
+// Seconds on purpose, and capped: "-r:30000" typed after "-w" must not
+// mean eight hours.
+static DWORD ReadySeconds(const char* option) {
+    int seconds = option[2] == ':' ? StrToIntA(option + 3) : 0;
+    if (seconds <= 0) return kReadyDefaultSeconds;
+    if (seconds > kReadyMaxSeconds) return kReadyMaxSeconds;
+    return (DWORD)seconds;
 }
 
 BOOL ParseLoadOptions(int argc, char** args, LoadOptions* options) {
@@ -32,6 +43,8 @@ BOOL ParseLoadOptions(int argc, char** args, LoadOptions* options) {
             options->force = TRUE;
         } else if (option[1] == 'N' && option[2] == 'A') {
             options->noAbout = TRUE;
+        } else if (option[1] == 'R') {
+            options->readySeconds = ReadySeconds(option);
         } else if ((option[1] == 'N' || option[1] == 'W') && option[2] == ':') {
             options->waitMs = ClampWait(StrToIntA(option + 3));
         }

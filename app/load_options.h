@@ -2,12 +2,18 @@
 #pragma once
 #include <windows.h>
 
-enum { kWaitNotGiven = -1, kMaxWaitMs = 10000 };
+enum {
+    kWaitNotGiven = -1,
+    kMaxWaitMs = 10000,
+    kReadyDefaultSeconds = 60,
+    kReadyMaxSeconds = 300,
+};
 
 struct LoadOptions {
     LONG waitMs;     // kWaitNotGiven, else 0..kMaxWaitMs
     BOOL force;      // act even when the medium is loaded and the volume online
     BOOL noAbout;    // no banner
+    DWORD readySeconds;  // 0: no wait until the medium is ready, else 1..kReadyMaxSeconds
 };
 
 void InitLoadOptions(LoadOptions* options);

@@ -10,11 +10,16 @@
 #include "console/console_calls.h"
 
 ConsoleSession* Console;
+volatile LONG StoppableWaitRuns;
+volatile LONG StopRequested;
 
 BOOL WINAPI CtrlHandler(DWORD controlType) {
     switch (controlType) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
+        // A wait may end early; the load itself goes on.
+        if (StoppableWaitRuns) StopRequested = TRUE;
+        return TRUE;
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
     case CTRL_SHUTDOWN_EVENT:

@@ -27,6 +27,11 @@ struct ConsoleSession {
 // The session of this run, for the colour and wait operations.
 extern ConsoleSession* Console;
 
+// While a wait that Ctrl+C may end runs, Ctrl+C and Ctrl+Break set
+// StopRequested; at any other time they do nothing.
+extern volatile LONG StoppableWaitRuns;
+extern volatile LONG StopRequested;
+
 // Whether the user sees the console: its window is visible, or it is a
 // pseudo console, shown by its terminal.
 BOOL IsConsoleVisible();

@@ -50,30 +50,52 @@ BOOL FindPressedCharacterKey(const INPUT_RECORD* records, DWORD count) {
     return FALSE;
 }
 
+// One poll: waits up to kSleepPollMs for input and reads it; TRUE with its
+// code in *key when the remembered key was released.
+static BOOL PollKeyRelease(HANDLE input, WORD* key) {
+    INPUT_RECORD records[kSleepRecords];
+    DWORD waited = ConsoleCall.WaitForSingleObject(input, kSleepPollMs);
+    if (waited == WAIT_TIMEOUT) return FALSE;
+    DWORD count = 0;
+    // A handle that is not a console is signalled at once and cannot be
+    // read; sleep instead of turning the wait into a busy loop.
+    if (waited != WAIT_OBJECT_0 ||
+        !ConsoleCall.ReadConsoleInputA(input, records, kSleepRecords, &count)) {
+        ConsoleCall.Sleep(kSleepPollMs);
+        return FALSE;
+    }
+    return FindReleasedKey(records, count, &RememberedKey, key);
+}
+
 DWORD SleepOrKey(DWORD milliseconds) {
     Trace(4, "SleepOrKey(%u)", milliseconds);
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD start = ConsoleCall.GetTickCount();
     ConsoleCall.FlushConsoleInputBuffer(input);
-    INPUT_RECORD records[kSleepRecords];
     while (ConsoleCall.GetTickCount() - start < milliseconds) {
-        DWORD waited = ConsoleCall.WaitForSingleObject(input, kSleepPollMs);
-        if (waited == WAIT_TIMEOUT) continue;
-        DWORD count = 0;
-        // A handle that is not a console is signalled at once and cannot be
-        // read; sleep instead of turning the wait into a busy loop.
-        if (waited != WAIT_OBJECT_0 ||
-            !ConsoleCall.ReadConsoleInputA(input, records, kSleepRecords, &count)) {
-            ConsoleCall.Sleep(kSleepPollMs);
-            continue;
-        }
         WORD key = 0;
-        if (FindReleasedKey(records, count, &RememberedKey, &key)) {
+        if (PollKeyRelease(input, &key)) {
             ConsoleCall.FlushConsoleInputBuffer(input);
             return key;
         }
     }
     return 0;
+}
+
+BOOL SleepUnlessStopped(DWORD milliseconds) {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    BOOL keysCount = IsConsoleVisible();
+    DWORD start = ConsoleCall.GetTickCount();
+    while (!StopRequested && ConsoleCall.GetTickCount() - start < milliseconds) {
+        WORD key = 0;
+        if (!keysCount) {
+            ConsoleCall.Sleep(kSleepPollMs);
+        } else if (PollKeyRelease(input, &key)) {
+            ConsoleCall.FlushConsoleInputBuffer(input);
+            return TRUE;
+        }
+    }
+    return StopRequested;
 }
 
 DWORD ConsoleSession::SleepOrKeyIfVisible(DWORD milliseconds) {

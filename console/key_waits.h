@@ -17,6 +17,12 @@ extern WORD RememberedKey;
 // the wait, or 0 when the time ran out.
 DWORD SleepOrKey(DWORD milliseconds);
 
+// Waits up to milliseconds; TRUE when a key ended it early (as it ends
+// SleepOrKey, in a console the user sees) or Ctrl+C did (StopRequested).
+// Keys typed before are not flushed: the caller flushes once, at the start
+// of a wait made of several of these.
+BOOL SleepUnlessStopped(DWORD milliseconds);
+
 // Record scanning of SleepOrKey: remembers qualifying key-downs; TRUE, with
 // its code in releasedKey, at the first qualifying key-up of the remembered key.
 BOOL FindReleasedKey(const INPUT_RECORD* records, DWORD count, WORD* rememberedKey,

@@ -44,6 +44,35 @@ static BOOL WINAPI SystemGetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER f
     return GetDiskFreeSpaceExA(directory, freeToCaller, totalBytes, freeBytes);
 }
 
+static BOOL WINAPI SystemGetOverlappedResult(HANDLE device, LPOVERLAPPED overlapped,
+                                             LPDWORD transferredBytes, BOOL wait) {
+    return GetOverlappedResult(device, overlapped, transferredBytes, wait);
+}
+
+static BOOL WINAPI SystemCancelIo(HANDLE device) {
+    return CancelIo(device);
+}
+
+static BOOL WINAPI SystemGetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName,
+                                               DWORD volumeNameChars, LPDWORD serialNumber,
+                                               LPDWORD maxComponentChars, LPDWORD fileSystemFlags,
+                                               LPSTR fileSystemName, DWORD fileSystemNameChars) {
+    return GetVolumeInformationA(rootPath, volumeName, volumeNameChars, serialNumber,
+                                 maxComponentChars, fileSystemFlags, fileSystemName,
+                                 fileSystemNameChars);
+}
+
+typedef LONG(WINAPI* RtlGetLastNtStatusFunction)();
+
+// ntdll is in every process; it is looked up, not imported, to keep the
+// imports to the three libraries the program always had.
+static LONG WINAPI SystemGetLastNtStatus() {
+    RtlGetLastNtStatusFunction getLastNtStatus = (RtlGetLastNtStatusFunction)(void*)GetProcAddress(
+        GetModuleHandleA("ntdll.dll"), "RtlGetLastNtStatus");
+    if (!getLastNtStatus) return 0;
+    return getLastNtStatus();
+}
+
 static BOOL WINAPI SystemCloseHandle(HANDLE handle) {
     return CloseHandle(handle);
 }
@@ -57,6 +86,10 @@ extern constexpr DeviceCalls SystemDeviceCalls = {
     SystemGetDriveTypeA,
     SystemGetCurrentDirectoryA,
     SystemGetDiskFreeSpaceExA,
+    SystemGetOverlappedResult,
+    SystemCancelIo,
+    SystemGetVolumeInformationA,
+    SystemGetLastNtStatus,
     SystemCloseHandle,
 };
 

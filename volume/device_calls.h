@@ -2,8 +2,9 @@
 // volume namespace.
 //
 // Every open of a volume or disk, every control request, every lookup of a
-// volume name, DOS device or the current directory, the size of a mounted
-// volume and the close of such handles goes through Device. The program fills it with the Win32 functions; tests may replace
+// volume name, DOS device or the current directory, the size and file system
+// of a mounted volume, the NT status of a failed request and the close of
+// such handles goes through Device. The program fills it with the Win32 functions; tests may replace
 // entries with scripted answers to produce situations that no test machine
 // can (a disc in a drive, a volume that refuses to open). All decisions stay
 // above the seam, in the program's own code.
@@ -25,6 +26,16 @@ struct DeviceCalls {
     DWORD (WINAPI* GetCurrentDirectoryA)(DWORD maxChars, LPSTR directory);
     BOOL (WINAPI* GetDiskFreeSpaceExA)(LPCSTR directory, PULARGE_INTEGER freeToCaller,
                                        PULARGE_INTEGER totalBytes, PULARGE_INTEGER freeBytes);
+    BOOL (WINAPI* GetOverlappedResult)(HANDLE device, LPOVERLAPPED overlapped,
+                                       LPDWORD transferredBytes, BOOL wait);
+    BOOL (WINAPI* CancelIo)(HANDLE device);
+    BOOL (WINAPI* GetVolumeInformationA)(LPCSTR rootPath, LPSTR volumeName, DWORD volumeNameChars,
+                                         LPDWORD serialNumber, LPDWORD maxComponentChars,
+                                         LPDWORD fileSystemFlags, LPSTR fileSystemName,
+                                         DWORD fileSystemNameChars);
+    // The NT status behind the thread's last error (RtlGetLastNtStatus); 0
+    // where ntdll does not have it (Windows 2000).
+    LONG (WINAPI* GetLastNtStatus)();
     BOOL (WINAPI* CloseHandle)(HANDLE handle);
 };
 

@@ -1,6 +1,7 @@
 // Splitting the command line: one table. The split reads its input and writes
 // its block between no-access pages, so a one-byte overrun either way faults.
 // (The options show in the load command's table.)
+#include "app/load_options.h"
 #include "app/split_command_line.h"
 #include "tests/support/harness.h"
 
@@ -52,3 +53,21 @@ TEST(SplitCommandLine, QuotesSeparatorsAndTheCap) {
     }
 }
 
+
+// The spellings of the wait until ready, among other options: seconds, 60
+// when not given or not a number, at most 300.
+TEST(ParseLoadOptions, ReadyWaitSpellings) {
+    const std::pair<std::string, DWORD> rows[] = {
+        {"-R", 60},   {"/r:45", 45}, {"-r:0", 60},  {"-r:x", 60},
+        {"-r:999", 300}, {"-rX", 60}, {"-r:-5", 60}, {"-na", 0},
+    };
+    for (const auto& row : rows) {
+        std::string drive = "E:", wait = "-w:5", option = row.first;
+        char* args[] = {&drive[0], &drive[0], &wait[0], &option[0]};
+        LoadOptions options;
+        InitLoadOptions(&options);
+        EXPECT_TRUE(ParseLoadOptions(4, args, &options)) << row.first;
+        EXPECT_EQ(options.readySeconds, row.second) << row.first;
+        EXPECT_EQ(options.waitMs, 5) << row.first;
+    }
+}

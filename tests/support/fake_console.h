@@ -3,6 +3,7 @@
 // is written into standard output as "{X}", so captured output shows colours.
 #pragma once
 #include "console/console_calls.h"
+#include "console/console_session.h"
 
 #include <algorithm>
 #include <deque>
@@ -33,7 +34,23 @@ struct FakeConsole {
     WORD attributes;
     DWORD start = 0xFFFFF000, now = start;  // near the wrap of the tick count
     std::deque<std::pair<DWORD, INPUT_RECORD>> input;
-    std::string calls;  // "sleep N ", "flush ", "peek " in order
+    DWORD ctrlCAt = 0;  // ticks after the start when Ctrl+C is pressed; 0: never
+    std::vector<std::pair<std::string, int>> log;  // the calls below, a run of the same as one entry
+    void Note(const std::string& call) {
+        if (!log.empty() && log.back().first == call) log.back().second++;
+        else log.push_back({call, 1});
+    }
+    // "sleep N ", "flush ", "peek " in order; a run of one call as "sleep 10*30 ".
+    std::string Calls() const {
+        std::string calls;
+        for (auto& entry : log) calls += entry.first + (entry.second > 1 ? "*" + std::to_string(entry.second) : "") + " ";
+        return calls;
+    }
+    // The clock moves; Ctrl+C, when due, reaches the handler as from the system's thread.
+    void Advance(DWORD milliseconds) {
+        now += milliseconds;
+        if (ctrlCAt && now - start >= ctrlCAt) ctrlCAt = 0, CtrlHandler(CTRL_C_EVENT);
+    }
     static inline FakeConsole* current;
 };
 
@@ -59,13 +76,16 @@ inline BOOL WINAPI SetConsoleTextAttribute(HANDLE, WORD attributes) {
     DWORD written;
     return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), marker, wsprintfA(marker, "{%X}", attributes), &written, nullptr);
 }
-inline void WINAPI Sleep(DWORD milliseconds) { Fake().calls += "sleep " + std::to_string(milliseconds) + " ", Fake().now += milliseconds; }
+inline void WINAPI Sleep(DWORD milliseconds) {
+    Fake().Note("sleep " + std::to_string(milliseconds));
+    Fake().Advance(milliseconds);
+}
 
 // Signalled when a record is due within the time; the clock moves to it.
 inline DWORD WINAPI WaitForSingleObject(HANDLE, DWORD milliseconds) {
     if (!Fake().inputIsConsole) return WAIT_OBJECT_0;
     LONG until = Fake().input.empty() ? LONG_MAX : (LONG)(Fake().input.front().first - Fake().now);
-    Fake().now += until <= (LONG)milliseconds ? std::max(until, 0L) : milliseconds;
+    Fake().Advance(until <= (LONG)milliseconds ? std::max(until, 0L) : milliseconds);
     return until <= (LONG)milliseconds ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
@@ -79,10 +99,11 @@ inline BOOL TakeRecords(PINPUT_RECORD records, DWORD length, LPDWORD count, bool
 }
 inline BOOL WINAPI ReadConsoleInputA(HANDLE, PINPUT_RECORD r, DWORD n, LPDWORD count) { return TakeRecords(r, n, count, true); }
 inline BOOL WINAPI PeekConsoleInputA(HANDLE, PINPUT_RECORD r, DWORD n, LPDWORD count) {
-    return Fake().calls += "peek ", TakeRecords(r, n, count, false);
+    Fake().Note("peek");
+    return TakeRecords(r, n, count, false);
 }
 inline BOOL WINAPI FlushConsoleInputBuffer(HANDLE) {
-    Fake().calls += "flush ";
+    Fake().Note("flush");
     return Fake().input.erase(Fake().input.begin(), Fake().input.begin() + Fake().Due()), TRUE;
 }
 

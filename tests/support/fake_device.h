@@ -4,6 +4,7 @@
 // counts handles not closed. The rules of the system live here, once, with
 // where they come from; a test scripts only the situation.
 #pragma once
+#include "console/console_calls.h"
 #include "volume/device_calls.h"
 
 #include <winioctl.h>
@@ -13,6 +14,26 @@
 #include <map>
 #include <string>
 #include <vector>
+
+// NT statuses a drive answers with; several share one Win32 error.
+enum : LONG {
+    kDeviceNotReady = (LONG)0xC00000A3,
+    kNoMedia = (LONG)0xC0000178,
+    kVerifyRequired = (LONG)0x80000016,
+    kUnrecognizedMedia = (LONG)0xC0000014,
+    kCrcError = (LONG)0xC000003F,
+    kAccessDenied = (LONG)0xC0000022,
+    kInvalidDeviceRequest = (LONG)0xC0000010,
+    kCancelled = (LONG)0xC0000120,
+    kDeviceGone = 1,  // not a status: the drive is removed, its opens fail from then on
+};
+
+// One answer of the drive to a medium check: its status (0 success) and how
+// long the driver holds the request before it answers.
+struct CheckAnswer {
+    LONG status;
+    DWORD holdMs;
+};
 
 struct FakeVolume {
     // The opens that succeed: a(ttributes), r(ead), w(rite and read), '\' (the root folder).
@@ -25,6 +46,10 @@ struct FakeVolume {
     std::vector<DWORD> extentDisks = {~0u};  // {~0u}: the extents request fails
     DWORD loadMediaError = ERROR_NOT_SUPPORTED;  // 0: the load requests succeed
     DWORD volumeOnlineError = ERROR_INVALID_FUNCTION;
+    std::vector<CheckAnswer> checkAnswers = {{0, 0}};  // overlapped checks, in turn; the last repeats
+    size_t checksAsked = 0;
+    std::vector<DWORD> fileSystemErrors;  // the file system query's errors in turn (0: it answers)
+    std::string fileSystem = "CDFS";
 };
 
 struct FakeDevice {
@@ -32,6 +57,11 @@ struct FakeDevice {
         std::string path;
         char access;  // as in FakeVolume::opens
         bool open;
+        bool overlapped;
+        bool pending;
+        bool cancelled;
+        DWORD answerAt;  // tick of the pending request's answer
+        LONG status;     // and its status
     };
 
     FakeDevice();
@@ -51,11 +81,13 @@ struct FakeDevice {
     DWORD listError = 0;       // or fails with this error
     std::string currentDirectory = "C:\\";
     // requests[path], in order: "open(0xACCESS) ", "root ", "query ", "verify ", "allow ",
-    // "length ", "extents ", "load ", "load2 ", "online ", "size ".
+    // "length ", "extents ", "load ", "load2 ", "online ", "size ", and for the overlapped
+    // checks "poll " (the open), "verify ", "cancel ", "fs " (the file system).
     std::map<std::string, std::string> requests;
     std::string lookups;  // "dos-list CHARS ", "volumepath PATH "
     std::vector<std::string> faults;
     std::vector<Handle> handles;
+    LONG lastNtStatus = 0;
     static inline FakeDevice* current;
 };
 
@@ -74,10 +106,31 @@ inline BOOL Fail(DWORD error) {
     return FALSE;
 }
 
+// RtlNtStatusToDosError, for the statuses a drive answers a check with.
+inline DWORD ErrorOfStatus(LONG status) {
+    const std::map<LONG, DWORD> errors = {
+        {kDeviceNotReady, ERROR_NOT_READY},         {kNoMedia, ERROR_NOT_READY},
+        {kVerifyRequired, ERROR_MEDIA_CHANGED},     {kUnrecognizedMedia, ERROR_UNRECOGNIZED_MEDIA},
+        {kCrcError, ERROR_CRC},                     {kAccessDenied, ERROR_ACCESS_DENIED},
+        {kInvalidDeviceRequest, ERROR_INVALID_FUNCTION}, {kCancelled, ERROR_OPERATION_ABORTED},
+    };
+    return errors.at(status);
+}
+
+// A failed request sets both the Win32 error and the NT status behind it.
+inline BOOL FailWithStatus(LONG status) {
+    Fake().lastNtStatus = status;
+    return Fail(ErrorOfStatus(status));
+}
+
 inline std::string Hex(DWORD value) {
     char text[16];
     wsprintfA(text, "0x%lX", value);
     return text;
+}
+
+inline const CheckAnswer& NextCheckAnswer(const FakeVolume& volume) {
+    return volume.checkAnswers[std::min(volume.checksAsked, volume.checkAnswers.size() - 1)];
 }
 
 inline HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share,
@@ -86,15 +139,21 @@ inline HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share,
     std::string name = path;
     bool isRoot = name.back() == '\\';
     if (isRoot) name.pop_back();
-    Fake().requests[name] += isRoot ? "root " : "open(" + Hex(access) + ") ";
+    bool overlapped = flags == FILE_FLAG_OVERLAPPED;
+    Fake().requests[name] += isRoot ? "root " : overlapped ? "poll " : "open(" + Hex(access) + ") ";
     Require(share == (FILE_SHARE_READ | FILE_SHARE_WRITE) && !security && !templateFile &&
-                disposition == OPEN_EXISTING && (flags & ~FILE_FLAG_BACKUP_SEMANTICS) == 0,
+                disposition == OPEN_EXISTING &&
+                (flags & ~(FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED)) == 0,
             "open arguments of " + name);
     char kind = 'a';
     if (isRoot) kind = '\\';
     if (access == GENERIC_READ) kind = 'r';
     if (access == (GENERIC_READ | GENERIC_WRITE)) kind = 'w';
     FakeVolume* volume = Fake().volumes.count(name) ? &Fake().volumes[name] : nullptr;
+    if (volume && overlapped && NextCheckAnswer(*volume).status == kDeviceGone) {
+        volume->opens = "";
+        volume->openError = ERROR_DEV_NOT_EXIST;
+    }
     if (!volume) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
@@ -105,7 +164,7 @@ inline HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share,
         SetLastError(refused ? volume->openError : ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    Fake().handles.push_back({name, kind, true});
+    Fake().handles.push_back({name, kind, true, overlapped, false, false, 0, 0});
     // CreateFileW clears the last error when it opens with OPEN_EXISTING.
     SetLastError(ERROR_SUCCESS);
     return (HANDLE)(0x4000 + Fake().handles.size() - 1);
@@ -132,7 +191,7 @@ struct KnownRequest {
     DWORD code;
     const char* name;
     DWORD inBytes;
-    DWORD outBytes;
+    DWORD outBytes;  // or none, for the medium check, whose media change count is optional
 };
 
 const KnownRequest kRequests[] = {
@@ -195,14 +254,70 @@ inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD i
                               [code](const KnownRequest& r) { return r.code == code; });
     bool isKnown = known != std::end(kRequests);
     Fake().requests[open->path] += isKnown ? known->name : "unknown ";
-    Require(isKnown && returned && !overlapped && !in == !known->inBytes &&
-                inBytes == known->inBytes && !out == !known->outBytes &&
-                outBytes == known->outBytes,
+    // A handle opened for overlapped I/O takes an OVERLAPPED with every request, others none.
+    bool noOutput = !out && outBytes == 0 && code == IOCTL_STORAGE_CHECK_VERIFY2;
+    Require(isKnown && returned && !overlapped == !open->overlapped && !in == !known->inBytes &&
+                inBytes == known->inBytes &&
+                (noOutput || (!out == !known->outBytes && outBytes == known->outBytes)),
             "arguments of " + Hex(code));
     if (!isKnown || !returned) return Fail(ERROR_INVALID_FUNCTION);
     *returned = 0;
-    if (!HasAccessFor(code, open->access)) return Fail(ERROR_ACCESS_DENIED);
-    return Answer(Fake().volumes[open->path], code, in, out, outBytes, returned);
+    if (!HasAccessFor(code, open->access)) return FailWithStatus(kAccessDenied);
+    FakeVolume& volume = Fake().volumes[open->path];
+    if (!overlapped) return Answer(volume, code, in, out, outBytes, returned);
+    Require(code == IOCTL_STORAGE_CHECK_VERIFY2 && !out, "overlapped " + Hex(code));
+    CheckAnswer answer = NextCheckAnswer(volume);
+    volume.checksAsked++;
+    if (answer.holdMs == 0) return answer.status ? FailWithStatus(answer.status) : TRUE;
+    open->pending = true;
+    open->answerAt = ConsoleCall.GetTickCount() + answer.holdMs;
+    open->status = answer.status;
+    return Fail(ERROR_IO_PENDING);
+}
+
+// An overlapped request is answered once the clock reaches its time, or at
+// once when it was cancelled (STATUS_CANCELLED).
+inline BOOL WINAPI GetOverlappedResult(HANDLE handle, LPOVERLAPPED, LPDWORD returned, BOOL wait) {
+    FakeDevice::Handle* open = FindHandle(handle);
+    Require(open && open->pending && returned, "result of no request");
+    if (!open || !open->pending) return Fail(ERROR_INVALID_PARAMETER);
+    bool answered = (LONG)(ConsoleCall.GetTickCount() - open->answerAt) >= 0;
+    if (!answered && !open->cancelled) {
+        // A wait here would last as long as the driver holds the request.
+        Require(!wait, "a wait on a request that runs on");
+        if (!wait) return Fail(ERROR_IO_INCOMPLETE);
+    }
+    open->pending = false;
+    LONG status = answered ? open->status : kCancelled;
+    return status ? FailWithStatus(status) : TRUE;
+}
+
+inline BOOL WINAPI CancelIo(HANDLE handle) {
+    FakeDevice::Handle* open = FindHandle(handle);
+    if (!open) return Fail(ERROR_INVALID_HANDLE);
+    Fake().requests[open->path] += "cancel ";
+    open->cancelled = true;
+    return TRUE;
+}
+
+inline BOOL WINAPI GetVolumeInformationA(LPCSTR root, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD,
+                                         LPSTR fileSystem, DWORD fileSystemChars) {
+    std::string name = root;
+    Require(name.back() == '\\', "file system of a path that is no root");
+    name.pop_back();
+    Fake().requests[name] += "fs ";
+    FakeVolume& volume = Fake().volumes[name];
+    DWORD error = volume.fileSystemErrors.empty() ? 0 : volume.fileSystemErrors.front();
+    if (volume.fileSystemErrors.size() > 1)
+        volume.fileSystemErrors.erase(volume.fileSystemErrors.begin());
+    if (error) return Fail(error);
+    Require(fileSystemChars > volume.fileSystem.size(), "file system name cut");
+    lstrcpynA(fileSystem, volume.fileSystem.c_str(), fileSystemChars);
+    return TRUE;
+}
+
+inline LONG WINAPI GetLastNtStatus() {
+    return Fake().lastNtStatus;
 }
 
 // The system's answer shape: the texts, each with its zero, and the list's closing zero.
@@ -275,6 +390,8 @@ inline BOOL WINAPI CloseHandle(HANDLE handle) {
     FakeDevice::Handle* open = FindHandle(handle);
     Require(open, "close of a handle not open");
     if (!open) return Fail(ERROR_INVALID_HANDLE);
+    // Its OVERLAPPED may be gone when the request ends (CancelIo, GetOverlappedResult).
+    Require(!open->pending, "close with a request pending");
     open->open = false;
     return TRUE;
 }
@@ -292,6 +409,10 @@ inline FakeDevice::FakeDevice() {
               f::GetDriveTypeA,
               f::GetCurrentDirectoryA,
               f::GetDiskFreeSpaceExA,
+              f::GetOverlappedResult,
+              f::CancelIo,
+              f::GetVolumeInformationA,
+              f::GetLastNtStatus,
               f::CloseHandle};
 }
 

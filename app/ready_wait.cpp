@@ -1,0 +1,184 @@
+// Waiting, after a successful load, until the medium can be read (-r).
+//
+// A drive with removable media is asked every half second whether its
+// medium is ready; once it is, the volume must name its file system. A
+// volume of any other drive is ready when its file system answers. Each poll
+// sleeps between questions and a pending question is cancelled at the
+// deadline, so the wait costs no processor time and never runs over. A key
+// (as for -w) or Ctrl+C ends it early.
+#include "app/ready_wait.h"
+#include "app/load_command.h"
+#include "console/con_printf.h"
+#include "console/console_calls.h"
+#include "console/console_session.h"
+#include "console/key_waits.h"
+#include "diag/error_names.h"
+#include "volume/ready_check.h"
+
+enum {
+    kReadyPollMs = 500,
+    kAnsweredPollMs = 100,  // how often a pending question is looked at
+    // Some drives say "no medium" before "becoming ready" after the tray closes.
+    kNoMediumGraceMs = 5000,
+    kGoneOpensInRow = 2,
+    // "A device which does not exist was specified"; older headers lack it.
+    kErrorNoSuchDevice = 433,
+};
+
+enum PollVerdict {
+    kPollAgain,
+    kPollAgainAtOnce,
+    kPollReady,
+    kPollNoMedium,
+    kPollUnreadable,
+    kPollGone,
+    kPollStopped,
+    kPollTimedOut,
+};
+
+struct ReadyWait {
+    const char* volumeDevicePath;
+    BOOL asksDrive;
+    DWORD start;
+    DWORD limitMs;
+    int goneOpens;
+    DWORD error;                // the latest error seen, named when the wait fails
+    BOOL lacksFileSystem;       // the volume answered, without a file system it knows
+    char fileSystem[kFileSystemNameChars];
+};
+
+static DWORD ElapsedMs(const ReadyWait& wait) {
+    return ConsoleCall.GetTickCount() - wait.start;
+}
+
+static DWORD AtMost(DWORD value, DWORD limit) {
+    return value < limit ? value : limit;
+}
+
+static BOOL IsGoneError(DWORD error) {
+    return error == ERROR_DEV_NOT_EXIST || error == ERROR_FILE_NOT_FOUND ||
+           error == ERROR_PATH_NOT_FOUND || error == kErrorNoSuchDevice;
+}
+
+// The volume's file system. A drive with removable media whose disc has
+// none (a blank disc in a burner) is ready all the same.
+static PollVerdict CheckVolume(ReadyWait* wait) {
+    if (ReadFileSystemName(wait->volumeDevicePath, wait->fileSystem)) return kPollReady;
+    wait->error = GetLastError();
+    wait->lacksFileSystem = wait->error == ERROR_UNRECOGNIZED_VOLUME;
+    if (wait->lacksFileSystem && wait->asksDrive) return kPollReady;
+    return kPollAgain;
+}
+
+static PollVerdict AskDrive(ReadyWait* wait) {
+    ReadyCheck check;
+    if (!StartReadyCheck(wait->volumeDevicePath, &check)) {
+        wait->error = GetLastError();
+        wait->goneOpens = IsGoneError(wait->error) ? wait->goneOpens + 1 : 0;
+        return wait->goneOpens >= kGoneOpensInRow ? kPollGone : kPollAgain;
+    }
+    wait->goneOpens = 0;
+    PollVerdict verdict = kPollAgain;
+    while (!IsReadyCheckAnswered(&check)) {
+        DWORD elapsed = ElapsedMs(*wait);
+        if (elapsed >= wait->limitMs) {
+            verdict = kPollTimedOut;
+            break;
+        }
+        DWORD left = wait->limitMs - elapsed;
+        if (SleepUnlessStopped(AtMost(left, kAnsweredPollMs))) {
+            verdict = kPollStopped;
+            break;
+        }
+    }
+    DWORD error = 0;
+    LONG status = FinishReadyCheck(&check, &error);
+    if (verdict != kPollAgain) return verdict;
+    if (error == ERROR_SUCCESS) return CheckVolume(wait);
+    wait->error = error;
+    if (status == kStatusNoMediaInDevice)
+        return ElapsedMs(*wait) < kNoMediumGraceMs ? kPollAgain : kPollNoMedium;
+    switch (error) {
+    case ERROR_MEDIA_CHANGED:
+        return kPollAgainAtOnce;
+    case ERROR_UNRECOGNIZED_MEDIA:
+    case ERROR_CRC:
+        return kPollUnreadable;
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_NOT_SUPPORTED:
+        // A drive that cannot be asked: its volume answers instead.
+        return CheckVolume(wait);
+    default:
+        // Not ready yet, or another program holds the drive for a moment.
+        return kPollAgain;
+    }
+}
+
+static PollVerdict Poll(ReadyWait* wait) {
+    if (ElapsedMs(*wait) >= wait->limitMs) return kPollTimedOut;
+    return wait->asksDrive ? AskDrive(wait) : CheckVolume(wait);
+}
+
+static PollVerdict WaitForVerdict(ReadyWait* wait) {
+    for (;;) {
+        PollVerdict verdict = Poll(wait);
+        if (verdict == kPollAgainAtOnce) continue;
+        if (verdict != kPollAgain) return verdict;
+        DWORD elapsed = ElapsedMs(*wait);
+        if (elapsed >= wait->limitMs) return kPollTimedOut;
+        DWORD left = wait->limitMs - elapsed;
+        if (SleepUnlessStopped(AtMost(left, kReadyPollMs))) return kPollStopped;
+    }
+}
+
+int WaitUntilReady(const char* volumeDevicePath, UINT driveType, const char* displayName,
+                   DWORD seconds, const char** word, WORD* color) {
+    ConPrintf("Waiting until %s is ready (up to %u s)...", displayName, seconds);
+    ReadyWait wait;
+    wait.volumeDevicePath = volumeDevicePath;
+    wait.asksDrive = driveType == DRIVE_CDROM || driveType == DRIVE_REMOVABLE;
+    wait.limitMs = seconds * 1000;
+    wait.goneOpens = 0;
+    wait.error = ERROR_NOT_READY;
+    wait.lacksFileSystem = FALSE;
+    wait.fileSystem[0] = 0;
+    // Keys typed before the wait do not end it, nor does an earlier Ctrl+C.
+    if (IsConsoleVisible()) ConsoleCall.FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
+    StopRequested = FALSE;
+    StoppableWaitRuns = TRUE;
+    wait.start = ConsoleCall.GetTickCount();
+    PollVerdict verdict = WaitForVerdict(&wait);
+    StoppableWaitRuns = FALSE;
+    DWORD elapsedSeconds = ElapsedMs(wait) / 1000;
+
+    *word = "not ready";
+    *color = kColorYellow;
+    switch (verdict) {
+    case kPollReady:
+        ConPrintf(" ready after %u s (%s)\n", elapsedSeconds,
+                  wait.fileSystem[0] ? wait.fileSystem : "no file system");
+        *word = "success";
+        *color = kColorGreen;
+        return kExitSuccess;
+    case kPollGone:
+        ConPrintf(" drive gone err=%s\n", ErrorName(wait.error));
+        *word = "failed";
+        *color = kColorRed;
+        return kExitFailed;
+    case kPollNoMedium:
+        ConPrintf(" no medium\n");
+        break;
+    case kPollUnreadable:
+        ConPrintf(" unreadable medium err=%s\n", ErrorName(wait.error));
+        break;
+    case kPollStopped:
+        ConPrintf(" stopped after %u s\n", elapsedSeconds);
+        break;
+    default:
+        if (wait.lacksFileSystem)
+            ConPrintf(" no file system\n");
+        else
+            ConPrintf(" not ready after %u s err=%s\n", elapsedSeconds, ErrorName(wait.error));
+    }
+    return kExitNotReady;
+}
