@@ -54,9 +54,10 @@ void PrintBanner() {
 }
 
 void PrintUsage() {
-    ConPrintf("\nUsage:\nTraywake DriveSpec [-na][-w:nnnn]\n\nDriveSpec is the drive whose media "
-              "to load, e.g. D:\n-na  no about info\n-w:nnnn  wait nnnn milliseconds before "
-              "close\n\n");
+    ConPrintf(
+        "\nUsage:\nTraywake DriveSpec [-na][-w:nnnn]\n\nDriveSpec is the drive whose media "
+        "to load, e.g. D:\n-na  no about info\n-w:nnnn  wait nnnn milliseconds before "
+        "close\n\n");
 }
 
 static void PrintAbort(const char* format, const char* text) {
@@ -239,8 +240,9 @@ int RunLoadCommand(int argc, char** args) {
     FindOwnVolume();
 
     if (!OsVersion.isNT) {
-        ConPrintf("Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher "
-                  "only - abort\n\n");
+        ConPrintf(
+            "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher "
+            "only - abort\n\n");
         session.Wait4KeyIfStartedStandalone();
         return kExitNothingDone;
     }
@@ -251,7 +253,8 @@ int RunLoadCommand(int argc, char** args) {
     InitLoadOptions(&options);
     if (!ParseLoadOptions(argc, args, &options)) return ShowUsage(TRUE);
     if (!options.noAbout) PrintBanner();
-    if (options.waitMs == kWaitNotGiven) options.waitMs = session.IsOwnConsole() ? kOwnConsoleWaitMs : 0;
+    if (options.waitMs == kWaitNotGiven)
+        options.waitMs = session.IsOwnConsole() ? kOwnConsoleWaitMs : 0;
 
     char driveSpec[kPathChars];
     lstrcpynA(driveSpec, args[1], kPathChars);

@@ -9,7 +9,6 @@ enum {
     kVolumeDevicePathChars = 48,
 };
 
-
 int RunLoadCommand(int argc, char** args);
 void PrintBanner();
 void PrintUsage();

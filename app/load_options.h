@@ -10,9 +10,9 @@ enum {
 };
 
 struct LoadOptions {
-    LONG waitMs;     // kWaitNotGiven, else 0..kMaxWaitMs
-    BOOL force;      // act even when the medium is loaded and the volume online
-    BOOL noAbout;    // no banner
+    LONG waitMs;         // kWaitNotGiven, else 0..kMaxWaitMs
+    BOOL force;          // act even when the medium is loaded and the volume online
+    BOOL noAbout;        // no banner
     DWORD readySeconds;  // 0: no wait until the medium is ready, else 1..kReadyMaxSeconds
 };
 

@@ -42,8 +42,8 @@ struct ReadyWait {
     DWORD start;
     DWORD limitMs;
     int goneOpens;
-    DWORD error;                // the latest error seen, named when the wait fails
-    BOOL lacksFileSystem;       // the volume answered, without a file system it knows
+    DWORD error;           // the latest error seen, named when the wait fails
+    BOOL lacksFileSystem;  // the volume answered, without a file system it knows
     char fileSystem[kFileSystemNameChars];
 };
 

@@ -8,7 +8,11 @@
 
 BOOL IsArgSeparator(int c) {
     switch (c & 0xFF) {
-    case ' ': case '\t': case '\n': case '\f': case '\r':
+    case ' ':
+    case '\t':
+    case '\n':
+    case '\f':
+    case '\r':
         return TRUE;
     default:
         return FALSE;

@@ -10,7 +10,8 @@ DWORD WINAPI SystemModuleFileName(HMODULE module, LPSTR path, DWORD maxChars) {
     return GetModuleFileNameA(module, path, maxChars);
 }
 
-DWORD(WINAPI* ModuleFileNameCall)(HMODULE module, LPSTR path, DWORD maxChars) = SystemModuleFileName;
+DWORD(WINAPI* ModuleFileNameCall)
+(HMODULE module, LPSTR path, DWORD maxChars) = SystemModuleFileName;
 
 void ReadModulePath(char* path) {
     DWORD length = ModuleFileNameCall(0, path, kPathChars);

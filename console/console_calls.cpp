@@ -19,7 +19,7 @@ typedef DWORD(WINAPI* GetConsoleProcessListFunction)(LPDWORD, DWORD);
 static DWORD WINAPI SystemGetConsoleProcessList(LPDWORD processIds, DWORD maxCount) {
     GetConsoleProcessListFunction getConsoleProcessList =
         (GetConsoleProcessListFunction)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                                              "GetConsoleProcessList");
+                                                             "GetConsoleProcessList");
     if (!getConsoleProcessList) return 0;
     return getConsoleProcessList(processIds, maxCount);
 }

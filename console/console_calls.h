@@ -11,22 +11,22 @@
 #include <windows.h>
 
 struct ConsoleCalls {
-    HWND (WINAPI* GetConsoleWindow)();
-    int (WINAPI* GetClassNameA)(HWND window, LPSTR className, int maxChars);
+    HWND(WINAPI* GetConsoleWindow)();
+    int(WINAPI* GetClassNameA)(HWND window, LPSTR className, int maxChars);
     // 0 where the system does not have it (Windows 2000).
-    DWORD (WINAPI* GetConsoleProcessList)(LPDWORD processIds, DWORD maxCount);
-    DWORD (WINAPI* GetWindowThreadProcessId)(HWND window, LPDWORD processId);
-    BOOL (WINAPI* IsWindowVisible)(HWND window);
-    BOOL (WINAPI* GetConsoleScreenBufferInfo)(HANDLE output, PCONSOLE_SCREEN_BUFFER_INFO info);
-    BOOL (WINAPI* SetConsoleTextAttribute)(HANDLE output, WORD attributes);
-    void (WINAPI* Sleep)(DWORD milliseconds);
-    DWORD (WINAPI* GetTickCount)();
-    DWORD (WINAPI* WaitForSingleObject)(HANDLE handle, DWORD milliseconds);
-    BOOL (WINAPI* ReadConsoleInputA)(HANDLE input, PINPUT_RECORD records, DWORD length,
-                                     LPDWORD count);
-    BOOL (WINAPI* PeekConsoleInputA)(HANDLE input, PINPUT_RECORD records, DWORD length,
-                                     LPDWORD count);
-    BOOL (WINAPI* FlushConsoleInputBuffer)(HANDLE input);
+    DWORD(WINAPI* GetConsoleProcessList)(LPDWORD processIds, DWORD maxCount);
+    DWORD(WINAPI* GetWindowThreadProcessId)(HWND window, LPDWORD processId);
+    BOOL(WINAPI* IsWindowVisible)(HWND window);
+    BOOL(WINAPI* GetConsoleScreenBufferInfo)(HANDLE output, PCONSOLE_SCREEN_BUFFER_INFO info);
+    BOOL(WINAPI* SetConsoleTextAttribute)(HANDLE output, WORD attributes);
+    void(WINAPI* Sleep)(DWORD milliseconds);
+    DWORD(WINAPI* GetTickCount)();
+    DWORD(WINAPI* WaitForSingleObject)(HANDLE handle, DWORD milliseconds);
+    BOOL(WINAPI* ReadConsoleInputA)
+    (HANDLE input, PINPUT_RECORD records, DWORD length, LPDWORD count);
+    BOOL(WINAPI* PeekConsoleInputA)
+    (HANDLE input, PINPUT_RECORD records, DWORD length, LPDWORD count);
+    BOOL(WINAPI* FlushConsoleInputBuffer)(HANDLE input);
 };
 
 extern ConsoleCalls ConsoleCall;

@@ -39,7 +39,8 @@ ConsoleSession::ConsoleSession() {
     SetConsoleMode(m_hInput, ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT);
     CONSOLE_SCREEN_BUFFER_INFO info;
     FillBytes(&info, 0, sizeof info);
-    m_wSavedAttributes = ConsoleCall.GetConsoleScreenBufferInfo(m_hOutput, &info) ? info.wAttributes : 0;
+    m_wSavedAttributes =
+        ConsoleCall.GetConsoleScreenBufferInfo(m_hOutput, &info) ? info.wAttributes : 0;
 }
 
 WORD ColorAttributes(WORD savedAttributes, WORD color) {
@@ -55,7 +56,7 @@ void ConsoleSession::SetTextColor(WORD color) {
         return;
     }
     ConsoleCall.SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE),
-                            ColorAttributes(m_wSavedAttributes, color));
+                                        ColorAttributes(m_wSavedAttributes, color));
 }
 
 // A pseudo console (Windows Terminal, the default host of Windows 11) hands

@@ -6,8 +6,8 @@
 enum {
     kSleepRecords = 100,
     kPressAnyKeyRecords = 1000,
-    kModifierMask = RIGHT_ALT_PRESSED | LEFT_ALT_PRESSED | RIGHT_CTRL_PRESSED |
-                    LEFT_CTRL_PRESSED | SHIFT_PRESSED,
+    kModifierMask = RIGHT_ALT_PRESSED | LEFT_ALT_PRESSED | RIGHT_CTRL_PRESSED | LEFT_CTRL_PRESSED |
+                    SHIFT_PRESSED,
 };
 
 // The key whose key-down SleepOrKey saw last; carries over between calls.

@@ -45,8 +45,8 @@ static void WriteDump(MiniDumpWriteDumpFunction writeDump, EXCEPTION_POINTERS* e
     information.ThreadId = GetCurrentThreadId();
     information.ExceptionPointers = exception;
     information.ClientPointers = FALSE;
-    if (writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
-                  &information, 0, 0))
+    if (writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal, &information, 0,
+                  0))
         Trace(0, "MiniDump written to %s\nplease send it to %s", reportedPath, kSupportAddress);
     else
         Trace(0, "writing MiniDump failed with err=0x%X", GetLastError());

@@ -18,10 +18,14 @@ DWORD ParseHexText(const char* text) {
     for (; *text; ++text) {
         char c = *text;
         DWORD digit;
-        if (c >= '0' && c <= '9') digit = (DWORD)(c - '0');
-        else if (c >= 'a' && c <= 'f') digit = (DWORD)(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F') digit = (DWORD)(c - 'A' + 10);
-        else return 0;
+        if (c >= '0' && c <= '9')
+            digit = (DWORD)(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            digit = (DWORD)(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            digit = (DWORD)(c - 'A' + 10);
+        else
+            return 0;
         value = value * 16 + digit;
     }
     return value;

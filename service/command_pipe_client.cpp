@@ -20,7 +20,8 @@ CommandPipeClient* ServiceClient;
 
 static HANDLE OpenPipe(const char* name) {
     return Pipe.CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, 0, OPEN_EXISTING,
-                            FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, 0);
+                            FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
+                            0);
 }
 
 // One read or write, waited for at most PipeIoLimitMs; *transferred gets the

@@ -5,8 +5,8 @@
 #include "service/pipe_calls.h"
 
 static HANDLE WINAPI SystemOpenPipe(LPCSTR name, DWORD access, DWORD share,
-                                    LPSECURITY_ATTRIBUTES security, DWORD disposition,
-                                    DWORD flags, HANDLE templateFile) {
+                                    LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                    HANDLE templateFile) {
     return CreateFileA(name, access, share, security, disposition, flags, templateFile);
 }
 

@@ -7,10 +7,10 @@
 #include <windows.h>
 
 struct PipeCalls {
-    HANDLE (WINAPI* CreateFileA)(LPCSTR name, DWORD access, DWORD share,
-                                 LPSECURITY_ATTRIBUTES security, DWORD disposition,
-                                 DWORD flags, HANDLE templateFile);
-    void (WINAPI* Sleep)(DWORD milliseconds);
+    HANDLE(WINAPI* CreateFileA)
+    (LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+     DWORD flags, HANDLE templateFile);
+    void(WINAPI* Sleep)(DWORD milliseconds);
 };
 
 extern PipeCalls Pipe;

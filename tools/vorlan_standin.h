@@ -16,37 +16,55 @@
 struct StandinBehaviour {
     bool refuse = false;                  // answers the hello with no instance
     DWORD failOpen = 0, failControl = 0;  // the error of command 1 or 2; 0: success
-    bool slow = false;                    // never answers the first command 2: the client must give up
-    DWORD replyBytes = 532;               // sent for a reply to command 2, at most twice a reply
+    bool slow = false;       // never answers the first command 2: the client must give up
+    DWORD replyBytes = 532;  // sent for a reply to command 2, at most twice a reply
 };
 
 struct StandinService {
     explicit StandinService(StandinBehaviour behaviour) : behaviour_(behaviour) {
         for (int i = 0; i < 2; ++i)
-            pipes_[i] = CreateNamedPipeA(names_[i].c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+            pipes_[i] = CreateNamedPipeA(names_[i].c_str(), PIPE_ACCESS_DUPLEX,
+                                         PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
         thread_ = CreateThread(nullptr, 0, Serve, this, 0, nullptr);
     }
-    ~StandinService() { Stop(); }
+    ~StandinService() {
+        Stop();
+    }
 
     std::string Stop() {  // ends the service; what it received, a line each
         // Connecting wakes a thread that waits for a client who never came.
         stopping_ = 1;
-        for (int tick = 0; thread_ && tick < 1000 && WaitForSingleObject(thread_, 10) == WAIT_TIMEOUT; ++tick)
+        for (int tick = 0;
+             thread_ && tick < 1000 && WaitForSingleObject(thread_, 10) == WAIT_TIMEOUT; ++tick)
             for (const std::string& name : names_)
-                CloseHandle(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (thread_ && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) TerminateThread(thread_, 1), messages_ += "stuck\n";
-        for (HANDLE* handle : {&thread_, &pipes_[0], &pipes_[1]}) CloseHandle(*handle), *handle = nullptr;
+                CloseHandle(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+        if (thread_ && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) {
+            TerminateThread(thread_, 1);
+            messages_ += "stuck\n";
+        }
+        for (HANDLE* handle : {&thread_, &pipes_[0], &pipes_[1]}) {
+            CloseHandle(*handle);
+            *handle = nullptr;
+        }
         return messages_;
     }
 
-    bool Connect(int pipe) { return (ConnectNamedPipe(pipes_[pipe], nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) && !stopping_; }
-    static DWORD WINAPI Serve(LPVOID self) { return ((StandinService*)self)->Converse(), 0; }
+    bool Connect(int pipe) {
+        return (ConnectNamedPipe(pipes_[pipe], nullptr) ||
+                GetLastError() == ERROR_PIPE_CONNECTED) &&
+               !stopping_;
+    }
+    static DWORD WINAPI Serve(LPVOID self) {
+        return ((StandinService*)self)->Converse(), 0;
+    }
 
     void Converse() {
         LONG hello = 0;
         DWORD got = 0, instance = behaviour_.refuse ? 0xFFFFFFFF : 1;
         if (!Connect(0)) return;
-        bool greeted = ReadFile(pipes_[0], &hello, sizeof hello, &got, nullptr) && got == 4 && hello == PIPE_HELLO;
+        bool greeted = ReadFile(pipes_[0], &hello, sizeof hello, &got, nullptr) && got == 4 &&
+                       hello == PIPE_HELLO;
         messages_ += greeted ? "hello\n" : "bad hello\n";
         WriteFile(pipes_[0], &instance, sizeof instance, &got, nullptr);
         FlushFileBuffers(pipes_[0]);
@@ -56,11 +74,15 @@ struct StandinService {
             bool control = request.nCommand == PIPE_CMD_DEVICE_CONTROL;
             BYTE bytes[2 * sizeof(PipeReply)] = {};
             auto* reply = (PipeReply*)bytes;
-            reply->dwError = control ? behaviour_.failControl
-                             : request.nCommand == PIPE_CMD_OPEN_VOLUME ? behaviour_.failOpen : ERROR_INVALID_FUNCTION;
+            reply->dwError = control                                    ? behaviour_.failControl
+                             : request.nCommand == PIPE_CMD_OPEN_VOLUME ? behaviour_.failOpen
+                                                                        : ERROR_INVALID_FUNCTION;
             reply->bSuccess = reply->dwError == 0;
             if (control && behaviour_.slow && controls++ == 0) continue;
-            WriteFile(pipes_[1], bytes, control ? std::min<DWORD>(behaviour_.replyBytes, sizeof bytes) : sizeof(PipeReply), &got, nullptr);
+            WriteFile(
+                pipes_[1], bytes,
+                control ? std::min<DWORD>(behaviour_.replyBytes, sizeof bytes) : sizeof(PipeReply),
+                &got, nullptr);
         }
     }
 
@@ -68,15 +90,24 @@ struct StandinService {
         DWORD got = 0;
         *request = {};
         if (!ReadFile(pipes_[1], request, sizeof *request, &got, nullptr) || got == 0) return false;
-        char line[300], *path = request->szPath, *pathEnd = path + strnlen(path, sizeof request->szPath);
-        bool open = request->nCommand == PIPE_CMD_OPEN_VOLUME, control = request->nCommand == PIPE_CMD_DEVICE_CONTROL;
-        bool clean = got == sizeof *request && request->dwReserved == 0 && (open ? request->dwParam == 0 : pathEnd == path) &&
-                     std::all_of(pathEnd, path + sizeof request->szPath, [](char c) { return c == 0; });
-        if (request->nCommand == PIPE_GOODBYE) lstrcpyA(line, "goodbye\n");
-        else if (!clean || !(open || control)) wsprintfA(line, "bad %ld\n", request->nCommand);
-        else if (open) wsprintfA(line, "open %s\n", path);
-        else wsprintfA(line, "control 0x%lX\n", request->dwParam);
-        return messages_ += line, true;
+        char line[300], *path = request->szPath,
+                        *pathEnd = path + strnlen(path, sizeof request->szPath);
+        bool open = request->nCommand == PIPE_CMD_OPEN_VOLUME,
+             control = request->nCommand == PIPE_CMD_DEVICE_CONTROL;
+        bool clean =
+            got == sizeof *request && request->dwReserved == 0 &&
+            (open ? request->dwParam == 0 : pathEnd == path) &&
+            std::all_of(pathEnd, path + sizeof request->szPath, [](char c) { return c == 0; });
+        if (request->nCommand == PIPE_GOODBYE)
+            lstrcpyA(line, "goodbye\n");
+        else if (!clean || !(open || control))
+            wsprintfA(line, "bad %ld\n", request->nCommand);
+        else if (open)
+            wsprintfA(line, "open %s\n", path);
+        else
+            wsprintfA(line, "control 0x%lX\n", request->dwParam);
+        messages_ += line;
+        return true;
     }
 
     StandinBehaviour behaviour_;
@@ -88,29 +119,38 @@ struct StandinService {
 namespace standin {
 
 inline std::deque<DWORD> openErrors;  // for the client's first opens; 0: the real open
-inline std::string pipeCalls;         // "open NAME=ERROR ", "sleep N ", in order; "fault " for wrong open arguments
+inline std::string
+    pipeCalls;  // "open NAME=ERROR ", "sleep N ", in order; "fault " for wrong open arguments
 
-inline HANDLE WINAPI LoggedOpen(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                                DWORD disposition, DWORD flags, HANDLE templateFile) {
-    if ((flags & (SECURITY_SQOS_PRESENT | SECURITY_VALID_SQOS_FLAGS)) != (SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION) ||
+inline HANDLE WINAPI LoggedOpen(LPCSTR name, DWORD access, DWORD share,
+                                LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                HANDLE templateFile) {
+    if ((flags & (SECURITY_SQOS_PRESENT | SECURITY_VALID_SQOS_FLAGS)) !=
+            (SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION) ||
         access != (GENERIC_READ | GENERIC_WRITE) || share || disposition != OPEN_EXISTING)
         pipeCalls += "fault ";
     DWORD error = openErrors.empty() ? 0 : openErrors.front();
     if (!openErrors.empty()) openErrors.pop_front();
     HANDLE pipe = error ? INVALID_HANDLE_VALUE
-                        : SystemPipeCalls.CreateFileA(name, access, share, security, disposition, flags, templateFile);
+                        : SystemPipeCalls.CreateFileA(name, access, share, security, disposition,
+                                                      flags, templateFile);
     if (!error && pipe == INVALID_HANDLE_VALUE) error = GetLastError();
     pipeCalls += "open " + std::string(strrchr(name, '\\') + 1) + "=" + std::to_string(error) + " ";
-    return SetLastError(error), pipe;
+    SetLastError(error);
+    return pipe;
 }
-inline void WINAPI LoggedSleep(DWORD milliseconds) { pipeCalls += "sleep " + std::to_string(milliseconds) + " "; }
+inline void WINAPI LoggedSleep(DWORD milliseconds) {
+    pipeCalls += "sleep " + std::to_string(milliseconds) + " ";
+}
 
 // Pipe handles open in this process (Wine opens and closes other kinds on its own).
 inline std::vector<ULONG_PTR> OpenPipeHandles() {
     std::vector<ULONG_PTR> open;
     DWORD flags = 0;
     for (ULONG_PTR value = 4; value < 0x1000; value += 4)
-        if (GetHandleInformation((HANDLE)value, &flags) && GetFileType((HANDLE)value) == FILE_TYPE_PIPE) open.push_back(value);
+        if (GetHandleInformation((HANDLE)value, &flags) &&
+            GetFileType((HANDLE)value) == FILE_TYPE_PIPE)
+            open.push_back(value);
     return open;
 }
 

@@ -15,9 +15,9 @@
 #include <winioctl.h>
 
 static const char* const BusNames[] = {
-    "Unknown", "SCSI",   "ATAPI", "ATA",  "FireWire", "SSA",     "Fibre",
-    "USB",     "RAID",   "iSCSI", "SAS",  "SATA",     "SD",      "MMC",
-    "Virtual", "FileBackedVirtual", "Spaces", "17",   "18",      "19", "LDM",
+    "Unknown", "SCSI",  "ATAPI", "ATA",  "FireWire", "SSA", "Fibre",   "USB",
+    "RAID",    "iSCSI", "SAS",   "SATA", "SD",       "MMC", "Virtual", "FileBackedVirtual",
+    "Spaces",  "17",    "18",    "19",   "LDM",
 };
 
 BOOL BusTypeName(DWORD busType, char* name) {
@@ -75,7 +75,8 @@ void DescribeFromDescriptor(const BYTE* descriptor, DWORD returnedBytes, DWORD* 
     wsprintfA(joined, "%s %s", vendor, product);
     StrTrimA(joined, " \t");
 
-    *busType = ReadDword(descriptor, returnedBytes, FIELD_OFFSET(STORAGE_DEVICE_DESCRIPTOR, BusType));
+    *busType =
+        ReadDword(descriptor, returnedBytes, FIELD_OFFSET(STORAGE_DEVICE_DESCRIPTOR, BusType));
     if (productName) lstrcpynA(productName, joined, kProductNameChars);
     if (description) {
         char busName[20];
@@ -97,8 +98,7 @@ static HANDLE OpenForAttributes(const char* path) {
     return Device.CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
 }
 
-BOOL DescribeStorageDevice(const char* path, DWORD* busType, char* description,
-                           char* productName) {
+BOOL DescribeStorageDevice(const char* path, DWORD* busType, char* description, char* productName) {
     *busType = 0;
     if (description) description[0] = 0;
     if (productName) productName[0] = 0;
@@ -125,8 +125,8 @@ BOOL DescribeStorageDevice(const char* path, DWORD* busType, char* description,
     return TRUE;
 }
 
-void ParseDiskExtents(const BYTE* extents, DWORD returnedBytes, LONG* count,
-                      DWORD* diskNumbers, LONG maxNumbers) {
+void ParseDiskExtents(const BYTE* extents, DWORD returnedBytes, LONG* count, DWORD* diskNumbers,
+                      LONG maxNumbers) {
     const DWORD head = FIELD_OFFSET(VOLUME_DISK_EXTENTS, Extents);
     const DWORD record = sizeof(DISK_EXTENT);
     DWORD claimed = ReadDword(extents, returnedBytes, 0);

@@ -7,8 +7,8 @@
 #include <windows.h>
 
 enum {
-    kProductNameChars = 128,   // 127 characters and the zero
-    kDescriptionChars = 137,   // 111 + " " + 17-character bus name + " Device" + zero
+    kProductNameChars = 128,  // 127 characters and the zero
+    kDescriptionChars = 137,  // 111 + " " + 17-character bus name + " Device" + zero
     kDescriptorBytes = 1024,
     kMaxDiskExtents = 100,
     kDiskExtentsBytes = 8 + kMaxDiskExtents * 24,
@@ -25,13 +25,12 @@ void DescribeFromDescriptor(const BYTE* descriptor, DWORD returnedBytes, DWORD* 
 
 // Reads the extent count and up to maxNumbers disk numbers; extents that lie
 // past returnedBytes are not counted.
-void ParseDiskExtents(const BYTE* extents, DWORD returnedBytes, LONG* count,
-                      DWORD* diskNumbers, LONG maxNumbers);
+void ParseDiskExtents(const BYTE* extents, DWORD returnedBytes, LONG* count, DWORD* diskNumbers,
+                      LONG maxNumbers);
 
 void DescribeVolumeDevice(const char* volumeDevicePath, UINT driveType, DWORD* busType,
                           char* description, char* productName);
-BOOL DescribeStorageDevice(const char* path, DWORD* busType, char* description,
-                           char* productName);
+BOOL DescribeStorageDevice(const char* path, DWORD* busType, char* description, char* productName);
 BOOL GetDiskCount(const char* path, LONG* count, DWORD* diskNumbers, LONG maxNumbers);
 BOOL BusTypeName(DWORD busType, char* name);
 char* TrimRight(char* text);

@@ -40,7 +40,8 @@ static DWORD WINAPI SystemGetCurrentDirectoryA(DWORD maxChars, LPSTR directory) 
 }
 
 static BOOL WINAPI SystemGetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeToCaller,
-                                             PULARGE_INTEGER totalBytes, PULARGE_INTEGER freeBytes) {
+                                             PULARGE_INTEGER totalBytes,
+                                             PULARGE_INTEGER freeBytes) {
     return GetDiskFreeSpaceExA(directory, freeToCaller, totalBytes, freeBytes);
 }
 
@@ -78,18 +79,12 @@ static BOOL WINAPI SystemCloseHandle(HANDLE handle) {
 }
 
 extern constexpr DeviceCalls SystemDeviceCalls = {
-    SystemCreateFileA,
-    SystemDeviceIoControl,
-    SystemQueryDosDeviceA,
-    SystemGetVolumeNameForVolumeMountPointA,
-    SystemGetVolumePathNameA,
-    SystemGetDriveTypeA,
-    SystemGetCurrentDirectoryA,
-    SystemGetDiskFreeSpaceExA,
-    SystemGetOverlappedResult,
-    SystemCancelIo,
-    SystemGetVolumeInformationA,
-    SystemGetLastNtStatus,
+    SystemCreateFileA,           SystemDeviceIoControl,
+    SystemQueryDosDeviceA,       SystemGetVolumeNameForVolumeMountPointA,
+    SystemGetVolumePathNameA,    SystemGetDriveTypeA,
+    SystemGetCurrentDirectoryA,  SystemGetDiskFreeSpaceExA,
+    SystemGetOverlappedResult,   SystemCancelIo,
+    SystemGetVolumeInformationA, SystemGetLastNtStatus,
     SystemCloseHandle,
 };
 

@@ -33,8 +33,8 @@ static BOOL IsOpticalMediaPresent(const char* volumeDevicePath) {
                    GetLastError() != ERROR_NOT_READY;
 
     PREVENT_MEDIA_REMOVAL allowRemoval = {FALSE};
-    Device.DeviceIoControl(drive, IOCTL_STORAGE_MEDIA_REMOVAL, &allowRemoval,
-                           sizeof allowRemoval, 0, 0, &returned, 0);
+    Device.DeviceIoControl(drive, IOCTL_STORAGE_MEDIA_REMOVAL, &allowRemoval, sizeof allowRemoval,
+                           0, 0, &returned, 0);
     Device.CloseHandle(drive);
     return present;
 }

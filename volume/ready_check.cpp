@@ -39,7 +39,8 @@ BOOL StartReadyCheck(const char* volumeDevicePath, ReadyCheck* check) {
 BOOL IsReadyCheckAnswered(ReadyCheck* check) {
     if (!check->pending) return TRUE;
     DWORD returned = 0;
-    BOOL succeeded = Device.GetOverlappedResult(check->device, &check->overlapped, &returned, FALSE);
+    BOOL succeeded =
+        Device.GetOverlappedResult(check->device, &check->overlapped, &returned, FALSE);
     if (!succeeded && GetLastError() == ERROR_IO_INCOMPLETE) return FALSE;
     NoteAnswer(succeeded, check);
     check->pending = FALSE;
@@ -51,7 +52,8 @@ LONG FinishReadyCheck(ReadyCheck* check, DWORD* error) {
         // The request must be over before its handle and OVERLAPPED go away.
         Device.CancelIo(check->device);
         DWORD returned = 0;
-        BOOL succeeded = Device.GetOverlappedResult(check->device, &check->overlapped, &returned, TRUE);
+        BOOL succeeded =
+            Device.GetOverlappedResult(check->device, &check->overlapped, &returned, TRUE);
         NoteAnswer(succeeded, check);
         check->pending = FALSE;
     }

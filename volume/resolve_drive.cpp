@@ -66,9 +66,11 @@ static void ResolveCurrentDirectory(char* volumeName) {
 }
 
 void ResolveDriveSpec(const char* driveSpec, char* volumeName, char* displayName) {
-    if (StartsWithIgnoringCase(driveSpec, kVolumePrefix) && lstrlenA(driveSpec) > 47 && driveSpec[47] == '}') {
+    if (StartsWithIgnoringCase(driveSpec, kVolumePrefix) && lstrlenA(driveSpec) > 47 &&
+        driveSpec[47] == '}') {
         ResolveVolumeGuidPath(driveSpec, TRUE, volumeName);
-    } else if (StartsWithIgnoringCase(driveSpec, "Volume{") && lstrlenA(driveSpec) > 43 && driveSpec[43] == '}') {
+    } else if (StartsWithIgnoringCase(driveSpec, "Volume{") && lstrlenA(driveSpec) > 43 &&
+               driveSpec[43] == '}') {
         ResolveVolumeGuidPath(driveSpec, FALSE, volumeName);
     } else if (driveSpec[0] >= 'A' && driveSpec[0] <= 'Z' && driveSpec[1] == ':') {
         ResolveDriveLetter(driveSpec, volumeName, displayName);

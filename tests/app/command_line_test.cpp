@@ -22,9 +22,14 @@ std::vector<std::string> Split(const std::string& line, bool* capped = nullptr) 
 TEST(SplitCommandLine, QuotesSeparatorsAndTheCap) {
     std::vector<std::string> words;
     std::string w31, w40;
-    for (int i = 0; i < 40; ++i) words.push_back("w" + std::to_string(i)), (i < 31 ? w31 : w40) += words.back() + " ";
+    for (int i = 0; i < 40; ++i)
+        words.push_back("w" + std::to_string(i)), (i < 31 ? w31 : w40) += words.back() + " ";
     const std::vector<std::string> first31(words.begin(), words.begin() + 31);
-    const struct { std::string line; std::vector<std::string> args; bool capped; } rows[] = {
+    const struct {
+        std::string line;
+        std::vector<std::string> args;
+        bool capped;
+    } rows[] = {
         {"", {}, false},
         {"\"C:\\Tools\\Traywake.exe\" D: -na", {"C:\\Tools\\Traywake.exe", "D:", "-na"}, false},
         {"Traywake\t D:\r\n-na\f-w:5  ", {"Traywake", "D:", "-na", "-w:5"}, false},
@@ -53,13 +58,12 @@ TEST(SplitCommandLine, QuotesSeparatorsAndTheCap) {
     }
 }
 
-
 // The spellings of the wait until ready, among other options: seconds, 60
 // when not given or not a number, at most 300.
 TEST(ParseLoadOptions, ReadyWaitSpellings) {
     const std::pair<std::string, DWORD> rows[] = {
-        {"-R", 60},   {"/r:45", 45}, {"-r:0", 60},  {"-r:x", 60},
-        {"-r:999", 300}, {"-rX", 60}, {"-r:-5", 60}, {"-na", 0},
+        {"-R", 60},      {"/r:45", 45}, {"-r:0", 60},  {"-r:x", 60},
+        {"-r:999", 300}, {"-rX", 60},   {"-r:-5", 60}, {"-na", 0},
     };
     for (const auto& row : rows) {
         std::string drive = "E:", wait = "-w:5", option = row.first;

@@ -12,7 +12,7 @@ TEST(ConPrintf, LineEndsAndTheBound) {
     const std::string x1021(1021, 'x'), x1022(1022, 'x');
     const std::pair<std::string, std::string> rows[] = {
         {"a\nb\r\n\n", "a\r\nb\r\n\r\n"}, {std::string(600, '\n'), pairs}, {x1022 + "\n", x1022},
-        {x1021 + "\ny", x1021 + "\r\n"}, {x1022 + "x", x1022 + "x"},
+        {x1021 + "\ny", x1021 + "\r\n"},  {x1022 + "x", x1022 + "x"},
     };
     for (const auto& row : rows) {
         GuardedBuffer text(kTextBufferSize);
@@ -22,7 +22,8 @@ TEST(ConPrintf, LineEndsAndTheBound) {
     }
 }
 
-TEST(CtrlHandler, OwnsTheEventsThatWouldEndTheProgramEarly) {  // Ctrl+C, Ctrl+Break, close, log-off, shutdown
-    for (DWORD event = 0; event < 8; ++event) EXPECT_EQ(CtrlHandler(event) != 0, event != 3 && event != 4 && event < 7);
+TEST(CtrlHandler,
+     OwnsTheEventsThatWouldEndTheProgramEarly) {  // Ctrl+C, Ctrl+Break, close, log-off, shutdown
+    for (DWORD event = 0; event < 8; ++event)
+        EXPECT_EQ(CtrlHandler(event) != 0, event != 3 && event != 4 && event < 7);
 }
-

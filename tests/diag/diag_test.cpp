@@ -19,16 +19,19 @@ TEST(CrashDumpFilter, BesideTheProgramElseInTheTemporaryDirectory) {
     EXCEPTION_RECORD record = {EXCEPTION_ACCESS_VIOLATION, 0, nullptr, (PVOID)0x10};
     EXCEPTION_POINTERS exception = {&record, &context};
     for (const std::string& dump : {fallback, beside}) {
-        if (dump == fallback) CreateDirectoryA(beside.c_str(), nullptr);  // the dump beside cannot be made
-        if (dump == beside) std::ofstream(beside) << "old";               // an earlier crash's dump is replaced
+        if (dump == fallback)
+            CreateDirectoryA(beside.c_str(), nullptr);       // the dump beside cannot be made
+        if (dump == beside) std::ofstream(beside) << "old";  // an earlier crash's dump is replaced
         StdoutCapture capture;
         EXPECT_EQ(CrashDumpFilter(&exception), EXCEPTION_CONTINUE_SEARCH);  // on to the system
-        EXPECT_EQ(capture.Finish(), "\r\nException 0xC0000005 at " + std::string(address) + "!\r\nMiniDump written to " +
-                                        dump + "\r\nplease send it to " + kSupportAddress + "\r\n\r\n");
+        EXPECT_EQ(capture.Finish(), "\r\nException 0xC0000005 at " + std::string(address) +
+                                        "!\r\nMiniDump written to " + dump +
+                                        "\r\nplease send it to " + kSupportAddress + "\r\n\r\n");
         char start[5] = {};
-        EXPECT_EQ(std::string(start, std::ifstream(dump, std::ios::binary).read(start, 4).gcount()), "MDMP");
-        DeleteFileA(fallback.c_str()), RemoveDirectoryA(beside.c_str());
+        EXPECT_EQ(std::string(start, std::ifstream(dump, std::ios::binary).read(start, 4).gcount()),
+                  "MDMP");
+        DeleteFileA(fallback.c_str());
+        RemoveDirectoryA(beside.c_str());
     }
     DeleteFileA(beside.c_str());
 }
-

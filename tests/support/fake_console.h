@@ -10,12 +10,20 @@
 #include <string>
 #include <vector>
 
-struct Key { DWORD tick; bool down; WORD code; char character = 0; DWORD state = 0; };
+struct Key {
+    DWORD tick;
+    bool down;
+    WORD code;
+    char character = 0;
+    DWORD state = 0;
+};
 
 struct FakeConsole {
     // attributes 0: output is not a console (the screen cannot be read).
     FakeConsole(bool visible, bool ownedByUs, WORD attributes = 0x07);
-    ~FakeConsole() { ConsoleCall = SystemConsoleCalls; }
+    ~FakeConsole() {
+        ConsoleCall = SystemConsoleCalls;
+    }
     void Type(const std::vector<Key>& keys) {
         for (const Key& key : keys) {
             INPUT_RECORD record = {KEY_EVENT};
@@ -25,25 +33,33 @@ struct FakeConsole {
         }
     }
     size_t Due() const {  // records in the queue by now
-        return std::find_if(input.begin(), input.end(), [this](auto& r) { return (LONG)(r.first - now) > 0; }) - input.begin();
+        return std::find_if(input.begin(), input.end(),
+                            [this](auto& r) { return (LONG)(r.first - now) > 0; }) -
+               input.begin();
     }
 
-    bool visible, ownedByUs, inputIsConsole = true;  // not a console: waits are signalled, reads fail
-    bool pseudoConsole = false;  // Windows Terminal's host: a hidden stand-in window of its own
+    bool visible, ownedByUs,
+        inputIsConsole = true;    // not a console: waits are signalled, reads fail
+    bool pseudoConsole = false;   // Windows Terminal's host: a hidden stand-in window of its own
     DWORD attachedProcesses = 2;  // sharing the console: 1 when started alone, as by a double-click
     WORD attributes;
     DWORD start = 0xFFFFF000, now = start;  // near the wrap of the tick count
     std::deque<std::pair<DWORD, INPUT_RECORD>> input;
     DWORD ctrlCAt = 0;  // ticks after the start when Ctrl+C is pressed; 0: never
-    std::vector<std::pair<std::string, int>> log;  // the calls below, a run of the same as one entry
+    std::vector<std::pair<std::string, int>>
+        log;  // the calls below, a run of the same as one entry
     void Note(const std::string& call) {
-        if (!log.empty() && log.back().first == call) log.back().second++;
-        else log.push_back({call, 1});
+        if (!log.empty() && log.back().first == call)
+            log.back().second++;
+        else
+            log.push_back({call, 1});
     }
     // "sleep N ", "flush ", "peek " in order; a run of one call as "sleep 10*30 ".
     std::string Calls() const {
         std::string calls;
-        for (auto& entry : log) calls += entry.first + (entry.second > 1 ? "*" + std::to_string(entry.second) : "") + " ";
+        for (auto& entry : log)
+            calls +=
+                entry.first + (entry.second > 1 ? "*" + std::to_string(entry.second) : "") + " ";
         return calls;
     }
     // The clock moves; Ctrl+C, when due, reaches the handler as from the system's thread.
@@ -57,24 +73,40 @@ struct FakeConsole {
 namespace fake_console {
 
 HWND const kWindow = (HWND)0x7E57;
-inline FakeConsole& Fake() { return *FakeConsole::current; }
+inline FakeConsole& Fake() {
+    return *FakeConsole::current;
+}
 
-inline HWND WINAPI GetConsoleWindow() { return kWindow; }
+inline HWND WINAPI GetConsoleWindow() {
+    return kWindow;
+}
 // A pseudo console's window is the host's, hidden and of its own class (terminal issue 12570).
 inline int WINAPI GetClassNameA(HWND, LPSTR name, int maxChars) {
-    return lstrlenA(lstrcpynA(name, Fake().pseudoConsole ? "PseudoConsoleWindow" : "ConsoleWindowClass", maxChars));
+    return lstrlenA(lstrcpynA(
+        name, Fake().pseudoConsole ? "PseudoConsoleWindow" : "ConsoleWindowClass", maxChars));
 }
-inline DWORD WINAPI GetConsoleProcessList(LPDWORD, DWORD) { return Fake().attachedProcesses; }
-inline BOOL WINAPI IsWindowVisible(HWND window) { return window == kWindow && Fake().visible && !Fake().pseudoConsole; }
-inline DWORD WINAPI GetTickCount() { return Fake().now; }
+inline DWORD WINAPI GetConsoleProcessList(LPDWORD, DWORD) {
+    return Fake().attachedProcesses;
+}
+inline BOOL WINAPI IsWindowVisible(HWND window) {
+    return window == kWindow && Fake().visible && !Fake().pseudoConsole;
+}
+inline DWORD WINAPI GetTickCount() {
+    return Fake().now;
+}
 inline DWORD WINAPI GetWindowThreadProcessId(HWND w, LPDWORD id) {
-    return *id = w == kWindow && Fake().ownedByUs && !Fake().pseudoConsole ? GetCurrentProcessId() : 4, 1;
+    return *id = w == kWindow && Fake().ownedByUs && !Fake().pseudoConsole ? GetCurrentProcessId()
+                                                                           : 4,
+           1;
 }
-inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO i) { return i->wAttributes = Fake().attributes; }
+inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO i) {
+    return i->wAttributes = Fake().attributes;
+}
 inline BOOL WINAPI SetConsoleTextAttribute(HANDLE, WORD attributes) {
     char marker[16];
     DWORD written;
-    return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), marker, wsprintfA(marker, "{%X}", attributes), &written, nullptr);
+    return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), marker, wsprintfA(marker, "{%X}", attributes),
+                     &written, nullptr);
 }
 inline void WINAPI Sleep(DWORD milliseconds) {
     Fake().Note("sleep " + std::to_string(milliseconds));
@@ -97,14 +129,17 @@ inline BOOL TakeRecords(PINPUT_RECORD records, DWORD length, LPDWORD count, bool
     if (remove) Fake().input.erase(Fake().input.begin(), Fake().input.begin() + *count);
     return TRUE;
 }
-inline BOOL WINAPI ReadConsoleInputA(HANDLE, PINPUT_RECORD r, DWORD n, LPDWORD count) { return TakeRecords(r, n, count, true); }
+inline BOOL WINAPI ReadConsoleInputA(HANDLE, PINPUT_RECORD r, DWORD n, LPDWORD count) {
+    return TakeRecords(r, n, count, true);
+}
 inline BOOL WINAPI PeekConsoleInputA(HANDLE, PINPUT_RECORD r, DWORD n, LPDWORD count) {
     Fake().Note("peek");
     return TakeRecords(r, n, count, false);
 }
 inline BOOL WINAPI FlushConsoleInputBuffer(HANDLE) {
     Fake().Note("flush");
-    return Fake().input.erase(Fake().input.begin(), Fake().input.begin() + Fake().Due()), TRUE;
+    Fake().input.erase(Fake().input.begin(), Fake().input.begin() + Fake().Due());
+    return TRUE;
 }
 
 }  // namespace fake_console
@@ -113,7 +148,17 @@ inline FakeConsole::FakeConsole(bool isVisible, bool isOwnedByUs, WORD screenAtt
     : visible(isVisible), ownedByUs(isOwnedByUs), attributes(screenAttributes) {
     namespace f = fake_console;
     current = this;
-    ConsoleCall = {f::GetConsoleWindow, f::GetClassNameA, f::GetConsoleProcessList, f::GetWindowThreadProcessId, f::IsWindowVisible, f::GetConsoleScreenBufferInfo,
-                   f::SetConsoleTextAttribute, f::Sleep, f::GetTickCount, f::WaitForSingleObject, f::ReadConsoleInputA,
-                   f::PeekConsoleInputA, f::FlushConsoleInputBuffer};
+    ConsoleCall = {f::GetConsoleWindow,
+                   f::GetClassNameA,
+                   f::GetConsoleProcessList,
+                   f::GetWindowThreadProcessId,
+                   f::IsWindowVisible,
+                   f::GetConsoleScreenBufferInfo,
+                   f::SetConsoleTextAttribute,
+                   f::Sleep,
+                   f::GetTickCount,
+                   f::WaitForSingleObject,
+                   f::ReadConsoleInputA,
+                   f::PeekConsoleInputA,
+                   f::FlushConsoleInputBuffer};
 }

@@ -40,13 +40,14 @@ struct FakeVolume {
     // An administrator gets all; a standard user only "a\" on a fixed volume.
     std::string opens = "arw";
     DWORD openError = ERROR_ACCESS_DENIED;
-    bool hasMedium = false;  // the drive answers the medium check
-    ULONGLONG length = 0;    // bytes of the medium, and of its file system when mounted
-    std::vector<BYTE> descriptor;            // empty: the property query fails
-    std::vector<DWORD> extentDisks = {~0u};  // {~0u}: the extents request fails
+    bool hasMedium = false;        // the drive answers the medium check
+    ULONGLONG length = 0;          // bytes of the medium, and of its file system when mounted
+    std::vector<BYTE> descriptor;  // empty: the property query fails
+    std::vector<DWORD> extentDisks = {~0u};      // {~0u}: the extents request fails
     DWORD loadMediaError = ERROR_NOT_SUPPORTED;  // 0: the load requests succeed
     DWORD volumeOnlineError = ERROR_INVALID_FUNCTION;
-    std::vector<CheckAnswer> checkAnswers = {{0, 0}};  // overlapped checks, in turn; the last repeats
+    std::vector<CheckAnswer> checkAnswers = {
+        {0, 0}};  // overlapped checks, in turn; the last repeats
     size_t checksAsked = 0;
     std::vector<DWORD> fileSystemErrors;  // the file system query's errors in turn (0: it answers)
     std::string fileSystem = "CDFS";
@@ -109,10 +110,14 @@ inline BOOL Fail(DWORD error) {
 // RtlNtStatusToDosError, for the statuses a drive answers a check with.
 inline DWORD ErrorOfStatus(LONG status) {
     const std::map<LONG, DWORD> errors = {
-        {kDeviceNotReady, ERROR_NOT_READY},         {kNoMedia, ERROR_NOT_READY},
-        {kVerifyRequired, ERROR_MEDIA_CHANGED},     {kUnrecognizedMedia, ERROR_UNRECOGNIZED_MEDIA},
-        {kCrcError, ERROR_CRC},                     {kAccessDenied, ERROR_ACCESS_DENIED},
-        {kInvalidDeviceRequest, ERROR_INVALID_FUNCTION}, {kCancelled, ERROR_OPERATION_ABORTED},
+        {kDeviceNotReady, ERROR_NOT_READY},
+        {kNoMedia, ERROR_NOT_READY},
+        {kVerifyRequired, ERROR_MEDIA_CHANGED},
+        {kUnrecognizedMedia, ERROR_UNRECOGNIZED_MEDIA},
+        {kCrcError, ERROR_CRC},
+        {kAccessDenied, ERROR_ACCESS_DENIED},
+        {kInvalidDeviceRequest, ERROR_INVALID_FUNCTION},
+        {kCancelled, ERROR_OPERATION_ABORTED},
     };
     return errors.at(status);
 }

@@ -17,8 +17,12 @@ inline const bool kProcessHeapTaken = (ProcessHeap = GetProcessHeap()) != nullpt
 
 struct ScopedHeap {  // the program's ProcessHeap while it lives
     HANDLE heap = HeapCreate(0, 0, 0), previous = ProcessHeap;
-    ScopedHeap() { ProcessHeap = heap; }
-    ~ScopedHeap() { ProcessHeap = previous, HeapDestroy(heap); }
+    ScopedHeap() {
+        ProcessHeap = heap;
+    }
+    ~ScopedHeap() {
+        ProcessHeap = previous, HeapDestroy(heap);
+    }
     int BusyBlocks() const {
         int busy = 0;
         PROCESS_HEAP_ENTRY entry = {};
@@ -31,30 +35,47 @@ struct GuardedBuffer {  // size bytes that end where a no-access page begins
     explicit GuardedBuffer(size_t size, BYTE fill = 0) {
         size_t pages = (size + 4095) / 4096;
         DWORD old = 0;
-        base = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        base = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * 4096, MEM_RESERVE | MEM_COMMIT,
+                                   PAGE_READWRITE);
         VirtualProtect(base + pages * 4096, 4096, PAGE_NOACCESS, &old);
         FillMemory(bytes = base + pages * 4096 - size, size, fill);
     }
-    ~GuardedBuffer() { VirtualFree(base, 0, MEM_RELEASE); }
-    BYTE* data() const { return bytes; }
+    ~GuardedBuffer() {
+        VirtualFree(base, 0, MEM_RELEASE);
+    }
+    BYTE* data() const {
+        return bytes;
+    }
     BYTE *base, *bytes;
 };
 
 // Standard output on a pipe until Finish(); the pipe holds more than any run writes.
 struct StdoutCapture {
     HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE), readEnd = nullptr, writeEnd = nullptr;
-    StdoutCapture() { CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16), SetStdHandle(STD_OUTPUT_HANDLE, writeEnd); }
-    ~StdoutCapture() { Finish(); }
+    StdoutCapture() {
+        CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16),
+            SetStdHandle(STD_OUTPUT_HANDLE, writeEnd);
+    }
+    ~StdoutCapture() {
+        Finish();
+    }
     std::string Finish() {
         std::string bytes(1 << 16, 0);
         DWORD got = 0;
-        if (writeEnd) SetStdHandle(STD_OUTPUT_HANDLE, previous), CloseHandle(writeEnd), ReadFile(readEnd, &bytes[0], 1 << 16, &got, nullptr);
-        if (writeEnd) CloseHandle(readEnd), writeEnd = nullptr;
+        if (!writeEnd) return "";
+        SetStdHandle(STD_OUTPUT_HANDLE, previous);
+        CloseHandle(writeEnd);
+        ReadFile(readEnd, &bytes[0], 1 << 16, &got, nullptr);
+        CloseHandle(readEnd);
+        writeEnd = nullptr;
         return bytes.substr(0, got);
     }
 };
 
-struct Outcome { DWORD exitCode; std::string output; };
+struct Outcome {
+    DWORD exitCode;
+    std::string output;
+};
 
 // The load command in this process, on a private heap; a block left allocated fails the test.
 inline Outcome RunLoadCommandWith(const std::string& argumentWords) {

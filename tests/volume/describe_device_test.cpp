@@ -5,7 +5,8 @@
 #include "tests/support/fake_device.h"
 #include "tests/support/harness.h"
 
-// The whole buffer returned, no zero after the fixed part: a text runs to the buffer's end, no further.
+// The whole buffer returned, no zero after the fixed part: a text runs to the buffer's end, no
+// further.
 std::vector<BYTE> Unterminated(DWORD vendorOffset, DWORD productOffset) {
     std::vector<BYTE> bytes(kDescriptorBytes, 'z');
     STORAGE_DEVICE_DESCRIPTOR head = {0, 0, 0, 0, 0, 0, vendorOffset, productOffset};
@@ -15,28 +16,37 @@ std::vector<BYTE> Unterminated(DWORD vendorOffset, DWORD productOffset) {
 TEST(DescribeFromDescriptor, Texts) {
     const std::string v127(127, 'v'), p127(127, 'p');
     // shortBy: the bytes returned are so many short of the descriptor's length
-    const struct { std::vector<BYTE> bytes; int shortBy; std::string productName, description; } rows[] = {
+    const struct {
+        std::vector<BYTE> bytes;
+        int shortBy;
+        std::string productName, description;
+    } rows[] = {
         {Unterminated(0, kDescriptorBytes - 5), 0, "zzzzz", "zzzzz Unknown Device"},
         {Unterminated(sizeof(STORAGE_DEVICE_DESCRIPTOR), 0), 0, std::string(127, 'z'),
          std::string(111, 'z') + " Unknown Device"},  // 984 characters, cut
-        {Unterminated(kDescriptorBytes - 5, 0), 5, "", "Unknown Device"},  // starts at the returned length: no text
-        {DescriptorBytes("ABC ", "Card Reader   ", 7), 0, "ABC Card Reader", "ABC Card Reader USB Device"},
+        {Unterminated(kDescriptorBytes - 5, 0), 5, "",
+         "Unknown Device"},  // starts at the returned length: no text
+        {DescriptorBytes("ABC ", "Card Reader   ", 7), 0, "ABC Card Reader",
+         "ABC Card Reader USB Device"},
         {DescriptorBytes("", "  Reader", 11), 0, "Reader", "Reader SATA Device"},
-        {DescriptorBytes("ABC", "  Reader", 15), 0, "ABC   Reader", "ABC   Reader FileBackedVirtual Device"},
+        {DescriptorBytes("ABC", "  Reader", 15), 0, "ABC   Reader",
+         "ABC   Reader FileBackedVirtual Device"},
         {DescriptorBytes("", "", 11), 0, "", "SATA Device"},
         {DescriptorBytes("X", "", 18), 0, "X", "X 18 Device"},
         {DescriptorBytes("X", "", 20), 0, "X", "X LDM Device"},
         {DescriptorBytes("X", "Y", 21), 0, "X Y", "X Y"},
         {DescriptorBytes(v127 + "cut", p127, 7), 0, v127, v127.substr(0, 111) + " USB Device"},
         {DescriptorBytes("Vendor", "Product", 7), 4, "Vendor Product", "Vendor Product USB Device"},
-        {DescriptorBytes("Vendor", "Product", 7), 8, "Vendor", "Vendor USB Device"},  // product at the returned end
+        {DescriptorBytes("Vendor", "Product", 7), 8, "Vendor",
+         "Vendor USB Device"},  // product at the returned end
     };
     for (const auto& row : rows) {
         GuardedBuffer answer(kDescriptorBytes);
         std::memcpy(answer.data(), row.bytes.data(), row.bytes.size());
         DWORD busType = 99;
         char description[kDescriptionChars], productName[kProductNameChars];
-        DescribeFromDescriptor(answer.data(), (DWORD)row.bytes.size() - row.shortBy, &busType, description, productName);
+        DescribeFromDescriptor(answer.data(), (DWORD)row.bytes.size() - row.shortBy, &busType,
+                               description, productName);
         EXPECT_EQ(productName, row.productName);
         EXPECT_EQ(description, row.description);
         EXPECT_EQ(busType, ((STORAGE_DEVICE_DESCRIPTOR*)row.bytes.data())->BusType);
@@ -45,7 +55,10 @@ TEST(DescribeFromDescriptor, Texts) {
 
 TEST(ParseDiskExtents, CountsOnlyWhatWasReturned) {
     GuardedBuffer extents(kDiskExtentsBytes);
-    const struct { DWORD claimed, returned; LONG count; } rows[] = {{2, 8 + 48, 2}, {200, kDiskExtentsBytes, 100}, {3, 8 + 48, 2}, {1, 4, 0}};
+    const struct {
+        DWORD claimed, returned;
+        LONG count;
+    } rows[] = {{2, 8 + 48, 2}, {200, kDiskExtentsBytes, 100}, {3, 8 + 48, 2}, {1, 4, 0}};
     for (const auto& row : rows) {
         std::memcpy(extents.data(), &row.claimed, 4);
         for (DWORD i = 0; i < 100; ++i) std::memcpy(extents.data() + 8 + 24 * i, &i, 4);
@@ -56,4 +69,3 @@ TEST(ParseDiskExtents, CountsOnlyWhatWasReturned) {
         EXPECT_EQ(disks[count > 1 ? count - 1 : 0], count > 1 ? (DWORD)count - 1 : 0u);
     }
 }
-

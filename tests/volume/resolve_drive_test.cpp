@@ -4,13 +4,16 @@
 #include "tests/support/fake_device.h"
 #include "tests/support/harness.h"
 
-const std::string G = "0A1B2C3D-0000-1111-2222-333344445555", kVolumeName = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}\\";
-const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445555}\\", kList = "dos-list 16383 ";
+const std::string G = "0A1B2C3D-0000-1111-2222-333344445555",
+                  kVolumeName = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}\\";
+const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445555}\\",
+                  kList = "dos-list 16383 ";
 
 TEST(ResolveDriveSpec, Forms) {
     const struct {
         std::string driveSpec;  // upper-cased, as the load command passes it
-        // by-target: E: has no mount point, only a DOS device (cd-target: a CD's); in-card, deep: the
+        // by-target: E: has no mount point, only a DOS device (cd-target: a CD's); in-card, deep:
+        // the
         std::string script;  // current directory is in the card's folder, or too long for a path
         std::string volumeName, displayName, lookups;
     } rows[] = {
@@ -19,15 +22,18 @@ TEST(ResolveDriveSpec, Forms) {
         {"C:\\MNT\\CARD", "", kCardVolume, "C:\\MNT\\CARD\\", ""},
         {"F:\\ANYTHING", "by-target", "", "F:", ""},
         {"E:\\ANYTHING", "by-target", kVolumeName, "E:", kList},
-        {"E:\\ANYTHING", "by-target big-list", kVolumeName, "E:", kList + "dos-list 20479 "},  // grown by 4 KiB
-        {"E:\\ANYTHING", "by-target list-denied", "", "E:", kList},  // asked again only when too small
+        {"E:\\ANYTHING", "by-target big-list", kVolumeName,
+         "E:", kList + "dos-list 20479 "},  // grown by 4 KiB
+        {"E:\\ANYTHING", "by-target list-denied", "",
+         "E:", kList},  // asked again only when too small
         {"E:", "cd-target", "", "E:", kList},
         {"\\\\?\\VOLUME{" + G + "}", "", kVolumeName, "", ""},
         {"\\\\?\\VOLUME{" + G + "}\\", "", kVolumeName, "", ""},
         {"VOLUME{" + G + "}XY", "", kVolumeName.substr(0, 48) + "xy\\", "", ""},
         {"\\\\?\\VOLUME{" + G, "", "", "", ""},
         {"VOLUME{" + G + "X}", "", "", "", ""},
-        {"\\\\?\\VOLUME{" + G + "}" + std::string(211, 'X'), "", "", "", ""},  // 259: no room for "\"
+        {"\\\\?\\VOLUME{" + G + "}" + std::string(211, 'X'), "", "", "",
+         ""},  // 259: no room for "\"
         {"VOLUME{" + G + "}" + std::string(211, 'X'), "", "", "", ""},
         {"\\", "", kCardVolume, "", ""},
         {"\\X", "", "", "", ""},
@@ -46,12 +52,14 @@ TEST(ResolveDriveSpec, Forms) {
         DosDeviceListSize = kDosDeviceListStart;
         fake.listNeedsBytes = row.script == "by-target big-list" ? 20000 : 0;
         fake.listError = row.script == "by-target list-denied" ? ERROR_ACCESS_DENIED : 0;
-        fake.dosDevices = {{"E:", row.script == "cd-target" ? "\\Device\\Cd0" : "\\Device\\HarddiskVolume7"},
-                           {"Volume{12345678-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume6"},
-                           {"Volume{0a1b2c3d-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume7"}};
+        fake.dosDevices = {
+            {"E:", row.script == "cd-target" ? "\\Device\\Cd0" : "\\Device\\HarddiskVolume7"},
+            {"Volume{12345678-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume6"},
+            {"Volume{0a1b2c3d-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume7"}};
         if (row.script.find("target") != std::string::npos) fake.mountPoints.erase("E:\\");
         if (row.script == "in-card" || row.script == "deep")
-            fake.currentDirectory = "C:\\MNT\\CARD\\" + (row.script == "in-card" ? "DCIM" : std::string(250, 'D'));
+            fake.currentDirectory =
+                "C:\\MNT\\CARD\\" + (row.script == "in-card" ? "DCIM" : std::string(250, 'D'));
         ScopedHeap heap;
         char volumeName[kPathChars] = "", displayName[kPathChars] = "";
         ResolveDriveSpec(row.driveSpec.c_str(), volumeName, displayName);
@@ -61,4 +69,3 @@ TEST(ResolveDriveSpec, Forms) {
         EXPECT_EQ(heap.BusyBlocks(), 0) << row.driveSpec;
     }
 }
-
