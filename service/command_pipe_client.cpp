@@ -38,10 +38,11 @@ static BOOL TransferMessage(HANDLE pipe, BOOL isWrite, void* buffer, DWORD bytes
                         : ReadFile(pipe, buffer, bytes, 0, &overlapped);
     if (done || GetLastError() == ERROR_IO_PENDING) {
         if (WaitForSingleObject(overlapped.hEvent, PipeIoLimitMs) == WAIT_OBJECT_0) {
-            done = GetOverlappedResult(pipe, &overlapped, transferred, FALSE);
+            done = Pipe.GetOverlappedResult(pipe, &overlapped, transferred, FALSE);
         } else {
-            CancelIo(pipe);
-            GetOverlappedResult(pipe, &overlapped, transferred, TRUE);
+            // The buffer and the OVERLAPPED must outlive the transfer.
+            Pipe.CancelIo(pipe);
+            Pipe.GetOverlappedResult(pipe, &overlapped, transferred, TRUE);
             SetLastError(ERROR_SEM_TIMEOUT);
             done = FALSE;
         }

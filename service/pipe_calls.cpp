@@ -14,6 +14,16 @@ static void WINAPI SystemSleep(DWORD milliseconds) {
     Sleep(milliseconds);
 }
 
-extern constexpr PipeCalls SystemPipeCalls = {SystemOpenPipe, SystemSleep};
+static BOOL WINAPI SystemCancelIo(HANDLE pipe) {
+    return CancelIo(pipe);
+}
+
+static BOOL WINAPI SystemGetOverlappedResult(HANDLE pipe, LPOVERLAPPED overlapped,
+                                             LPDWORD transferred, BOOL wait) {
+    return GetOverlappedResult(pipe, overlapped, transferred, wait);
+}
+
+extern constexpr PipeCalls SystemPipeCalls = {SystemOpenPipe, SystemSleep, SystemCancelIo,
+                                              SystemGetOverlappedResult};
 
 PipeCalls Pipe = SystemPipeCalls;

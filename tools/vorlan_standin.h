@@ -119,8 +119,8 @@ struct StandinService {
 namespace standin {
 
 inline std::deque<DWORD> openErrors;  // for the client's first opens; 0: the real open
-inline std::string
-    pipeCalls;  // "open NAME=ERROR ", "sleep N ", in order; "fault " for wrong open arguments
+inline std::string pipeCalls;  // "open NAME=ERROR ", "sleep N ", "cancel ", "wait ", in order;
+                               // "fault " for wrong open arguments
 
 inline HANDLE WINAPI LoggedOpen(LPCSTR name, DWORD access, DWORD share,
                                 LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
@@ -139,6 +139,18 @@ inline HANDLE WINAPI LoggedOpen(LPCSTR name, DWORD access, DWORD share,
     SetLastError(error);
     return pipe;
 }
+inline BOOL WINAPI LoggedCancelIo(HANDLE pipe) {
+    pipeCalls += "cancel ";
+    return SystemPipeCalls.CancelIo(pipe);
+}
+
+// A wait for the end of a transfer: noted, the quick looks at one are not.
+inline BOOL WINAPI LoggedGetOverlappedResult(HANDLE pipe, LPOVERLAPPED overlapped,
+                                             LPDWORD transferred, BOOL wait) {
+    if (wait) pipeCalls += "wait ";
+    return SystemPipeCalls.GetOverlappedResult(pipe, overlapped, transferred, wait);
+}
+
 inline void WINAPI LoggedSleep(DWORD milliseconds) {
     pipeCalls += "sleep " + std::to_string(milliseconds) + " ";
 }

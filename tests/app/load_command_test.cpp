@@ -1,7 +1,7 @@
-// The load command from arguments to exit code, through the device, console and
-// pipe seams: one table whose rows script the drive, the console and the service
-// in words and pin the bytes with their colours, the exit code, the pauses, and
-// what reached the drive and the service.
+// The load command from arguments to exit code, through the device, console
+// and pipe seams. Each table scripts the drive, the console and the service in
+// words and pins what its behaviour shows; every run is also held to what no
+// run may leave behind: heap blocks, handles, pipes, wrong call arguments.
 #include "app/load_command.h"
 #include "base/process_records.h"
 #include "diag/windows_version.h"
@@ -24,26 +24,37 @@ const std::string kBanner =
 const std::string kUsage =
     "\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\nDriveSpec is the drive whose media to "
     "load, e.g. D:\r\n-na  no about info\r\n-w:nnnn  wait nnnn milliseconds before close\r\n\r\n";
-const std::string kOnline = "{E}Volume already online - abort\r\n{7}",
-                  kPress = "Press any key to close";
+const std::string kOnline = "{E}Volume already online - abort\r\n{7}";
 const std::string kLoaded = "{E}Media already loaded - abort\r\n{7}";
+const std::string kPress = "Press any key to close";
+const std::string kLoading = "Loading media into E:\\ (";
+const std::string kVolumeE = "Bring volume E:\\ online (";
 const std::string kOk = "... OK\r\n{A}success{7}{7}\r\n\r\n";
+
 std::string Failed(const std::string& error) {
     return "... err=" + error + "\r\n{C}failed{7}{7}\r\n\r\n";
 }
-const std::string kFailed = Failed("INVALID_FUNCTION"), kCdFailed = Failed("NOT_SUPPORTED");
-// After " OK", the waiting line for E:\ (up to 60 s unless said), its ending and the outcome word.
-std::string Waited(const std::string& ending, const std::string& word, int seconds = 60) {
-    return "... OK\r\nWaiting until E:\\ is ready (up to " + std::to_string(seconds) + " s)..." +
-           ending + "\r\n" + word + "{7}{7}\r\n\r\n";
-}
-const std::string kReady = "{A}success", kNotReady = "{E}not ready";
+
+// What reached the volume: the description and medium probes, the opens, the requests.
+const std::string kCdProbe = "open(0x0) query open(0x80000000) verify allow ";
+const std::string kAttributeLength = "open(0x0) query open(0x0) extents open(0x0) length ";
+const std::string kDiskProbe = kAttributeLength + "open(0x80000000) length ";
+const std::string kOpenRw = "open(0x0) open(0xC0000000) ";
+const std::string kRequests = kOpenRw + "load online ";
 
 BOOL WINAPI Windows98(LPOSVERSIONINFOA answer) {
     answer->dwMajorVersion = 4;
     answer->dwMinorVersion = 10;
     answer->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
     return TRUE;
+}
+
+const std::string kCutModulePath = "C:\\" + std::string(256, 'x');
+
+// As Windows Vista and later: cut to the buffer, with its zero, and the buffer's size answered.
+DWORD WINAPI CutModulePath(HMODULE, LPSTR path, DWORD maxChars) {
+    lstrcpynA(path, kCutModulePath.c_str(), maxChars);
+    return maxChars;
 }
 
 // Keys by tick; of the special keys none ends the press-any-key wait, D does.
@@ -62,12 +73,6 @@ const std::map<std::string, std::vector<Key>> kKeys = {
       {300, true, VK_F1},
       {400, true, 'C', 'c', LEFT_CTRL_PRESSED},
       {500, true, 'D', 'd'}}}};
-
-const std::string kCutModulePath = "C:\\" + std::string(256, 'x');
-DWORD WINAPI CutModulePath(HMODULE, LPSTR path, DWORD maxChars) {
-    lstrcpynA(path, kCutModulePath.c_str(), maxChars);
-    return maxChars;
-}
 
 // "nr/2000": a drive not ready that holds the request 2 s before it says so.
 std::vector<CheckAnswer> CheckAnswers(const std::string& list) {
@@ -100,39 +105,53 @@ std::string Repeat(const std::string& text, int count) {
     return count ? text + Repeat(text, count - 1) : "";
 }
 
-void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConsole& console,
+// The value of a word "name=value", or "" when the word is another.
+std::string ValueOf(const std::string& word, const std::string& name) {
+    return word.rfind(name + "=", 0) == 0 ? word.substr(name.size() + 1) : "";
+}
+
+// The volume E: and its drive, the console and the service, as the words say.
+void Script(const std::string& words, FakeDevice& fake, FakeConsole& console,
             std::unique_ptr<StandinService>& service) {
+    FakeVolume& v = fake.volumes[kVolume];
     StandinBehaviour behaviour;
     bool runs = false;
     std::istringstream in(words);
     for (std::string word; in >> word;) {
-        if (word == "cd" || word == "removable" || word == "fixed")
-            fake.driveTypes[std::string(kVolume) + "\\"] = word == "cd"      ? DRIVE_CDROM
-                                                           : word == "fixed" ? DRIVE_FIXED
-                                                                             : DRIVE_REMOVABLE;
+        const std::string root = std::string(kVolume) + "\\";
+        if (word == "cd") fake.driveTypes[root] = DRIVE_CDROM;
+        if (word == "removable") fake.driveTypes[root] = DRIVE_REMOVABLE;
+        if (word == "fixed") fake.driveTypes[root] = DRIVE_FIXED;
         if (word == "loaded") {
             v.hasMedium = true;
             v.opens += "\\";
             v.length = 700 << 20;
         }
         if (word == "unmounted") v.opens.pop_back();
-        if (word == "tiny" || word == "huge")
-            v.length = word == "tiny" ? (1 << 20) - 1 : (1ull << 52) + (7 << 20);
+        if (word == "tiny") v.length = (1 << 20) - 1;
+        if (word == "huge") v.length = (1ull << 52) + (7 << 20);
         if (word == "one-mib") v.length = 1 << 20;
         if (word == "load-ok") v.loadMediaError = 0;
         if (word == "online-ok") v.volumeOnlineError = 0;
-        if (word.rfind("load-error=", 0) == 0)
-            v.loadMediaError = std::stoul(word.substr(11), nullptr, 0);
-        if (word == "no-open" || word == "standard-user") v.opens = word == "no-open" ? "" : "a";
+        if (!ValueOf(word, "load-error").empty())
+            v.loadMediaError = std::stoul(ValueOf(word, "load-error"), nullptr, 0);
+        if (word == "no-open") v.opens = "";
+        // A standard user gets the attributes only, whether the service runs or not.
+        if (word == "standard-user" || word == "service" || word == "no-service") v.opens = "a";
         if (word == "gone-for-writing") {
             v.opens = "ar";
             v.openError = ERROR_DEV_NOT_EXIST;
         }
         if (word == "card") v.descriptor = DescriptorBytes("ACME ", "Card Reader  ", 7);
-        if (word == "disk3" || word == "disk3twice" || word == "floppy") v.extentDisks = {3};
-        if (word == "disk3twice" || word == "extents-empty")
-            v.extentDisks = std::vector<DWORD>(word == "disk3twice" ? 2 : 0, 3);
+        if (word == "disk3" || word == "floppy") v.extentDisks = {3};
+        if (word == "disk3twice") v.extentDisks = {3, 3};
+        if (word == "extents-empty") v.extentDisks = {};
         if (word == "floppy") fake.dosDevices[kVolume + 4] = "\\Device\\Floppy0";
+        if (!ValueOf(word, "checks").empty())
+            v.checkAnswers = CheckAnswers(ValueOf(word, "checks"));
+        if (!ValueOf(word, "fs-errors").empty())
+            v.fileSystemErrors = Numbers(ValueOf(word, "fs-errors"));
+        if (!ValueOf(word, "fs").empty()) v.fileSystem = ValueOf(word, "fs");
         if (word == "visible" || word == "own") console.visible = true;
         if (word == "own") console.ownedByUs = true;
         if (word == "pseudo") console.pseudoConsole = true;
@@ -143,262 +162,325 @@ void Script(const std::string& words, FakeDevice& fake, FakeVolume& v, FakeConso
             console.Type({{300, true, 'E', 'e'}});
         }
         if (word == "input-not-console") console.inputIsConsole = false;
-        if (word.rfind("screen=", 0) == 0)
-            console.attributes = (WORD)std::stoul(word.substr(7), nullptr, 0);
+        if (!ValueOf(word, "screen").empty())
+            console.attributes = (WORD)std::stoul(ValueOf(word, "screen"), nullptr, 0);
+        if (!ValueOf(word, "ctrl-c").empty()) console.ctrlCAt = std::stoul(ValueOf(word, "ctrl-c"));
         if (word == "win98") GetVersionAnswer = Windows98;
-        if (word == "service" || word == "no-service") v.opens = "a";  // a standard user's
         if (word == "service") runs = true;
         if (word == "refuse") behaviour.refuse = true;
         if (word == "slow") behaviour.slow = true;
         if (word == "fail-open") behaviour.failOpen = ERROR_ACCESS_DENIED;
         if (word == "fail-control") behaviour.failControl = ERROR_NOT_READY;
-        if (word == "short" || word == "long") behaviour.replyBytes = word == "short" ? 100 : 1064;
+        if (word == "short") behaviour.replyBytes = 100;
+        if (word == "long") behaviour.replyBytes = 1064;
         if (word == "busy") standin::openErrors.resize(2, ERROR_PIPE_BUSY);
-        if (word == "instance-late" || word == "instance-denied")
-            standin::openErrors = {0, word == "instance-late" ? 2u : 5u};
-        if (word.rfind("checks=", 0) == 0) v.checkAnswers = CheckAnswers(word.substr(7));
-        if (word.rfind("fs-errors=", 0) == 0) v.fileSystemErrors = Numbers(word.substr(10));
-        if (word.rfind("fs=", 0) == 0) v.fileSystem = word.substr(3);
-        if (word.rfind("ctrl-c=", 0) == 0) console.ctrlCAt = std::stoul(word.substr(7));
-        if (word == "module-path-cut") {  // 259 characters and the zero: it filled the buffer
+        if (word == "instance-late") standin::openErrors = {0, ERROR_FILE_NOT_FOUND};
+        if (word == "instance-denied") standin::openErrors = {0, ERROR_ACCESS_DENIED};
+        std::string module(MAX_PATH, 0);
+        if (word == "module-path-cut") {  // it filled the buffer
             ModuleFileNameCall = CutModulePath;
-            fake.volumePaths[kCutModulePath] = "C:\\";
-            fake.mountPoints["C:\\"] = fake.mountPoints["E:\\"];
+            module = kCutModulePath;
         }
-        if (word == "own-volume") {
-            char module[MAX_PATH];
-            GetModuleFileNameA(nullptr, module, MAX_PATH);
-            fake.volumePaths[module] = "C:\\";
+        if (word == "own-volume") GetModuleFileNameA(nullptr, &module[0], MAX_PATH);
+        if (word == "module-path-cut" || word == "own-volume") {
+            fake.volumePaths[module.c_str()] = "C:\\";
             fake.mountPoints["C:\\"] = fake.mountPoints["E:\\"];
         }
     }
     if (runs) service.reset(new StandinService(behaviour));
 }
 
-const std::string kCdProbe = "open(0x0) query open(0x80000000) verify allow ",
-                  kOpenRw = "open(0x0) open(0xC0000000) ";
-const std::string kAttributeLength = "open(0x0) query open(0x0) extents open(0x0) length ";
-const std::string kDiskProbe = kAttributeLength + "open(0x80000000) length ";
-const std::string kRequests = kOpenRw + "load online ", kLoading = "Loading media into E:\\ (",
-                  kVolumeE = "Bring volume E:\\ online (";
+// What one run showed.
+struct Shown {
+    DWORD exitCode;
+    std::string output;        // with each colour set as {X}
+    std::string requests;      // what reached the volume of E:
+    std::string consoleCalls;  // sleeps, flushes and peeks
+    DWORD elapsedMs;
+    std::string pipeCalls;  // the client's pipe opens and sleeps
+    std::string received;   // what the service received, a line each
+};
 
-TEST(LoadCommand, Outcomes) {
-    const std::string conversation =
-        "hello\nopen " + std::string(kVolume) + "\ncontrol 0x2D480C\ncontrol 0x56C008\ngoodbye\n";
-    const std::string cut =
-        "hello\nopen " + std::string(kVolume) + "\ncontrol 0x2D480C\n";  // ended without goodbye
-    const std::string base = "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=0 ",
-                      busy = "open VorlanCmdIfV2=231 sleep 20 ";
-    const std::string probes =
-        "open(0x0) query open(0x80000000) " + kOpenRw + "open(0x80000000) ";  // no requests yet
-    // consoleCalls: sleeps, flushes and peeks, in order; received: what the service received, a
-    // line each
-    const struct Row {
+// Runs the load command on the scripted scene and checks what no run may leave behind.
+Shown RunWith(const std::string& arguments, const std::string& script) {
+    SCOPED_TRACE(arguments + " / " + script);
+    FakeDevice fake;
+    FakeConsole console(false, false);
+    fake.mountPoints["E:\\"] = std::string(kVolume) + "\\";
+    fake.volumes["\\\\.\\PhysicalDrive3"].descriptor = DescriptorBytes("", "Disk", 11);
+    // Counting pipe handles is slow: only where the service may be asked.
+    bool asksService = script.find("service") != std::string::npos;
+    std::vector<ULONG_PTR> pipesBefore;
+    if (asksService) pipesBefore = standin::OpenPipeHandles();
+    standin::openErrors.clear();
+    standin::pipeCalls.clear();
+    std::unique_ptr<StandinService> service;
+    Script(script, fake, console, service);
+    SetErrorMode(0);
+    Pipe = {standin::LoggedOpen, standin::LoggedSleep, standin::LoggedCancelIo,
+            standin::LoggedGetOverlappedResult};
+    PipeIoLimitMs = 300;
+    Outcome outcome = RunLoadCommandWith(arguments);
+    Pipe = SystemPipeCalls;
+    PipeIoLimitMs = kPipeReplyLimitMs;
+    GetVersionAnswer = SystemGetVersionAnswer;
+    ModuleFileNameCall = SystemModuleFileName;
+    Shown run = {outcome.exitCode,
+                 outcome.output,
+                 fake.requests[kVolume],
+                 console.Calls(),
+                 console.now - console.start,
+                 standin::pipeCalls,
+                 service ? service->Stop() : ""};
+    if (asksService) {
+        EXPECT_EQ(standin::OpenPipeHandles(), pipesBefore);
+    }
+    EXPECT_EQ(ServiceClient, nullptr);
+    EXPECT_EQ(fake.faults, std::vector<std::string>());
+    EXPECT_EQ(fake.OpenHandles(), 0);
+    DWORD errorMode = SetErrorMode(0);
+    EXPECT_TRUE(run.exitCode == 2 ||
+                errorMode == (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+    return run;
+}
+
+// Runs that neither wait nor ask the service.
+TEST(LoadCommand, RequestsAndRefusals) {
+    const std::string kCdFailed = Failed("NOT_SUPPORTED");
+    const std::string kNt4 =
+        "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - "
+        "abort\r\n\r\n";
+    const struct {
         std::string arguments, script, output;
         DWORD exitCode;
-        std::string requests, consoleCalls;
-        DWORD elapsedMs;
-        std::string pipeCalls = "", received = "";
+        std::string requests;
     } rows[] = {
-        {"e: -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "", 0},
-        {"E: -na -r", "cd online-ok", kLoading + ")" + kCdFailed, 1, kCdProbe + kRequests, "",
-         0},  // the load request decides
-        {"E: -na", "removable", kLoading + ")" + kFailed, 1, kDiskProbe + kRequests, "",
-         0},  // the second error is named
+        {"e: -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests},
+        // An optical drive's load request decides, and its error is named; -r waits for nothing.
+        {"E: -na -r", "cd online-ok", kLoading + ")" + kCdFailed, 1, kCdProbe + kRequests},
+        {"E: -na", "removable", kLoading + ")" + Failed("INVALID_FUNCTION"), 1,
+         kDiskProbe + kRequests},  // the second error is named
         {"E: -na", "cd load-error=0x80310000", kLoading + ")" + Failed("FVE_E_LOCKED_VOLUME"), 1,
-         kCdProbe + kRequests, "", 0},
+         kCdProbe + kRequests},
         {"E: -na", "cd load-error=0x0FFFFFFF", kLoading + ")" + Failed("268435455"), 1,
-         kCdProbe + kRequests, "", 0},
+         kCdProbe + kRequests},
         {"E: -na", "cd load-error=0x10000000", kLoading + ")" + Failed("0x10000000"), 1,
-         kCdProbe + kRequests, "", 0},
+         kCdProbe + kRequests},
         {"E:", "removable online-ok card one-mib",
          kBanner + kLoading + "ACME Card Reader USB Device)" + kOk, 0,
-         "open(0x0) query open(0x0) length open(0x80000000) length root " + kRequests, "", 0},
+         "open(0x0) query open(0x0) length open(0x80000000) length root " + kRequests},
         {"E:\\ -na", "fixed online-ok disk3", kVolumeE + "Disk SATA Device)" + kOk, 0,
-         kDiskProbe + kRequests, "", 0},
-        {"E: -na", "fixed online-ok disk3twice", kVolumeE + "LDM)" + kOk, 0, kDiskProbe + kRequests,
-         "", 0},
-        {"E: -na", "fixed online-ok extents-empty", kVolumeE + ")" + kOk, 0, kDiskProbe + kRequests,
-         "", 0},
-        {"E: -na", "removable floppy", kLoading + ")" + kFailed, 1,
-         "open(0x0) query open(0x0) length open(0x80000000) length " + kRequests, "", 0},
-        {"E: -na -r:5", "cd loaded", kLoaded, 2, kCdProbe + "root ", "", 0},
-        {"E: -na", "fixed loaded", kOnline, 2, kDiskProbe + "root ", "", 0},
-        {"E: -na", "removable loaded huge", kLoaded, 2, kDiskProbe + "root ", "", 0},
+         kDiskProbe + kRequests},
+        {"E: -na", "fixed online-ok disk3twice", kVolumeE + "LDM)" + kOk, 0,
+         kDiskProbe + kRequests},
+        {"E: -na", "fixed online-ok extents-empty", kVolumeE + ")" + kOk, 0,
+         kDiskProbe + kRequests},
+        {"E: -na", "removable floppy", kLoading + ")" + Failed("INVALID_FUNCTION"), 1,
+         "open(0x0) query open(0x0) length open(0x80000000) length " + kRequests},
+        {"E: -na -r:5", "cd loaded", kLoaded, 2, kCdProbe + "root "},
+        {"E: -na", "fixed loaded", kOnline, 2, kDiskProbe + "root "},
+        {"E: -na", "removable loaded huge", kLoaded, 2, kDiskProbe + "root "},
         {"E: /force -na", "cd loaded", kLoading + ")" + kCdFailed, 1,
-         kCdProbe + "root " + kRequests, "", 0},
+         kCdProbe + "root " + kRequests},
         {"E: -na", "cd loaded unmounted", kLoading + ")" + kCdFailed, 1,
-         kCdProbe + "root " + kRequests, "", 0},
+         kCdProbe + "root " + kRequests},
+        {"E: -na", "removable loaded tiny", kLoading + ")" + Failed("INVALID_FUNCTION"), 1,
+         kDiskProbe + kRequests},
+        // A standard user's online volume: its root answers the size the length request cannot.
         {"E: -na", "fixed standard-user loaded", kOnline, 2,
-         kAttributeLength + "open(0x80000000) size root ", "", 0},
-        {"E: -na", "fixed standard-user", kVolumeE + ")" + Failed("ACCESS_DENIED"), 1,
-         kAttributeLength + "open(0x80000000) size " + kOpenRw + "open(0x80000000) load2 online ",
-         "", 0, Repeat("open VorlanCmdIfV2=2 ", 11)},  // no service: the attribute handle
-        {"E: -na", "removable loaded tiny", kLoading + ")" + kFailed, 1, kDiskProbe + kRequests, "",
-         0},
-        {"E: -na -r", "cd load-ok", kLoading + ")" + Waited(" ready after 0 s (CDFS)", kReady), 0,
-         kCdProbe + kRequests + "poll verify fs ", "", 0},
-        {"E: -na -r", "cd load-ok checks=nr/2000,nr/2000,ok",
-         kLoading + ")" + Waited(" ready after 5 s (CDFS)", kReady), 0,
-         kCdProbe + kRequests + Repeat("poll verify ", 3) + "fs ", "sleep 10*500 ", 5000},
-        {"E: -na -r", "cd load-ok checks=nomedia", kLoading + ")" + Waited(" no medium", kNotReady),
-         3, kCdProbe + kRequests + Repeat("poll verify ", 11), "sleep 10*500 ",
-         5000},  // none after 5 s
-        {"E: -na -r", "cd load-ok checks=nomedia,nr,ok",
-         kLoading + ")" + Waited(" ready after 1 s (CDFS)", kReady), 0,
-         kCdProbe + kRequests + Repeat("poll verify ", 3) + "fs ", "sleep 10*100 ", 1000},
-        {"E: -na -r", "cd load-ok checks=denied,verify,ok",
-         kLoading + ")" + Waited(" ready after 0 s (CDFS)", kReady), 0,
-         kCdProbe + kRequests + Repeat("poll verify ", 3) + "fs ", "sleep 10*50 ",
-         500},  // a lock, then at once
-        {"E: -na -r", "cd load-ok checks=unreadable",
-         kLoading + ")" + Waited(" unreadable medium err=UNRECOGNIZED_MEDIA", kNotReady), 3,
-         kCdProbe + kRequests + "poll verify ", "", 0},
-        {"E: -na -r", "cd load-ok checks=unsupported fs-errors=1005",
-         kLoading + ")" + Waited(" ready after 0 s (no file system)", kReady), 0,
-         kCdProbe + kRequests + "poll verify fs ", "", 0},  // blank
-        {"E: -na -r:2", "cd load-ok checks=nr/60000",
-         kLoading + ")" + Waited(" not ready after 2 s err=NOT_READY", kNotReady, 2), 3,
-         kCdProbe + kRequests + "poll verify cancel ", "sleep 10*200 ", 2000},
-        {"E: -na -r", "cd load-ok checks=nr,gone",
-         kLoading + ")" + Waited(" drive gone err=DEV_NOT_EXIST", "{C}failed"), 1,
-         kCdProbe + kRequests + "poll verify poll poll ", "sleep 10*100 ", 1000},
-        {"E: -na -r", "cd load-ok checks=nr/60000 visible enter",
-         kLoading + ")" + Waited(" stopped after 1 s", kNotReady), 3,
-         kCdProbe + kRequests + "poll verify cancel ", "flush*2 ", 1100},
-        {"E: -na -r", "cd load-ok checks=nr/60000 ctrl-c=1500",
-         kLoading + ")" + Waited(" stopped after 1 s", kNotReady), 3,
-         kCdProbe + kRequests + "poll verify cancel ", "sleep 10*150 ", 1500},
-        {"E: -na -r", "fixed online-ok fs-errors=21,21,0 fs=NTFS",
-         kVolumeE + ")" + Waited(" ready after 1 s (NTFS)", kReady), 0,
-         kDiskProbe + kRequests + "fs fs fs ", "sleep 10*100 ", 1000},
-        {"E: -na -r:1", "fixed online-ok fs-errors=1005",
-         kVolumeE + ")" + Waited(" no file system", kNotReady, 1), 3,
-         kDiskProbe + kRequests + "fs fs ", "sleep 10*100 ", 1000},
-        {"E: -na", "cd no-open own key-a", "\r\n{E}cannot open the drive - abort\r\n{7}" + kPress,
-         1, "open(0x0) open(0x80000000) open(0x0) ",
-         "sleep 100 sleep 2000 sleep 100 flush sleep 100 peek sleep 100 peek sleep 100 peek sleep "
-         "100 ",
-         2600},
+         kAttributeLength + "open(0x80000000) size root "},
         {"E: -na", "cd gone-for-writing load-ok", kVolumeE + ")" + kOk, 0,
-         kCdProbe + kOpenRw + "open(0x80000000) load online ", "", 0},
-        {"\\ -na", "cd module-path-cut", "{E}invalid drive  - abort\r\n\r\n{7}", 1, "", "", 0},
-        {"E: -na", "cd load-ok pseudo alone", kLoading + ")" + kOk, 0, kCdProbe + kRequests,
-         "sleep 100 flush ", 2100},
-        {"E: -na", "cd load-ok pseudo", kLoading + ")" + kOk, 0, kCdProbe + kRequests, "",
-         0},  // shared with a shell
-        {"Q: /NA /N:700", "cd visible", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "",
-         "sleep 700 ", 700},
-        {"Q: -na -w:-1", "cd own", "{E}invalid drive Q: - abort\r\n\r\n{7}", 1, "",
-         "sleep 100 sleep 500 ", 600},
-        {"\\ -na", "cd own-volume load-ok own enter", "Loading media into  ()" + kOk, 0,
-         kCdProbe + kRequests, "sleep 100 flush*2 ", 1100},
-        {"E: -w:5 -w:20000 -NAx", "cd load-ok visible", kLoading + ")" + kOk, 0,
-         kCdProbe + kRequests, "flush ", 10000},
-        {"E: -w:2000 -na", "cd load-ok visible shift-a", kLoading + ")" + kOk, 0,
-         kCdProbe + kRequests, "flush ", 2000},
-        {"E: -w:2000 -na", "cd load-ok visible a-then-b", kLoading + ")" + kOk, 0,
-         kCdProbe + kRequests, "flush ", 2000},
-        {"E: -w:2000 -na", "cd load-ok visible code-0", kLoading + ")" + kOk, 0,
-         kCdProbe + kRequests, "flush*2 ", 300},
-        {"E: -w:300 -na", "cd load-ok visible input-not-console", kLoading + ")" + kOk, 0,
-         kCdProbe + kRequests, "flush sleep 10*30 ", 300},
+         kCdProbe + kOpenRw + "open(0x80000000) load online "},
+        {"\\ -na", "cd module-path-cut", "{E}invalid drive  - abort\r\n\r\n{7}", 1, ""},
         {"E: -na", "cd load-ok screen=0xF0", kLoading + ")... OK\r\n{F2}success{F0}{F0}\r\n\r\n", 0,
-         kCdProbe + kRequests, "", 0},
+         kCdProbe + kRequests},
         {"E: -na", "cd loaded screen=0x1F", "{1E}Media already loaded - abort\r\n{1F}", 2,
-         kCdProbe + "root ", "", 0},
+         kCdProbe + "root "},
         {"E: -na", "cd screen=0x2E",
-         kLoading + ")... err=NOT_SUPPORTED\r\n{2C}failed{2E}{2E}\r\n\r\n", 1, kCdProbe + kRequests,
-         "", 0},
+         kLoading + ")... err=NOT_SUPPORTED\r\n{2C}failed{2E}{2E}\r\n\r\n", 1,
+         kCdProbe + kRequests},
         {"E: -na", "cd screen=0", kLoading + ")... err=NOT_SUPPORTED\r\nfailed\r\n\r\n", 1,
-         kCdProbe + kRequests, "", 0},  // not a console: no colour call
-        {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load-ok visible", kLoading + ")" + kOk,
-         0, kCdProbe + kRequests, "flush ", 10},  // one poll
+         kCdProbe + kRequests},  // not a console: no colour call
+        {"E:", "cd win98", kNt4, 2, ""},
+        {"", "", kBanner + kUsage, 2, ""},
+        {"E: -na -na -na -na -na -na", "", kBanner + kUsage, 2, ""},  // eight arguments
+        {"/na -na", "", kBanner + kUsage, 2, ""},                     // an option as the DriveSpec
+        {"-F", "", kBanner + kUsage, 2, ""},
+        {"E: -?", "", kBanner + kUsage, 2, ""},
+        {"E: -na na", "", kBanner + kUsage, 2, ""},  // an option without a dash
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments + " / " + row.script);
+        Shown run = RunWith(row.arguments, row.script);
+        EXPECT_EQ(run.output, row.output);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.requests, row.requests);
+        EXPECT_EQ(run.consoleCalls, "");
+        EXPECT_EQ(run.pipeCalls, "");
+    }
+}
+
+// The pauses and key waits, in the classic console and in a pseudo console.
+TEST(LoadCommand, WaitsAndKeys) {
+    const std::string kInvalidQ = "{E}invalid drive Q: - abort\r\n\r\n{7}";
+    const std::string kLoaded = kLoading + ")" + kOk;
+    const std::string kPressAnyKey = "sleep 100*2 flush ";  // then peeks until a key ends it
+    const struct {
+        std::string arguments, script, output;
+        DWORD exitCode;
+        std::string consoleCalls;
+        DWORD elapsedMs;
+    } rows[] = {
+        {"E: -na", "cd no-open own key-a", "\r\n{E}cannot open the drive - abort\r\n{7}" + kPress,
+         1, "sleep 100 sleep 2000 sleep 100 flush " + Repeat("sleep 100 peek ", 3) + "sleep 100 ",
+         2600},
+        {"E: -na", "cd load-ok pseudo alone", kLoaded, 0, "sleep 100 flush ", 2100},
+        {"E: -na", "cd load-ok pseudo", kLoaded, 0, "", 0},  // shared with a shell
+        {"Q: /NA /N:700", "cd visible", kInvalidQ, 1, "sleep 700 ", 700},
+        {"Q: -na -w:-1", "cd own", kInvalidQ, 1, "sleep 100 sleep 500 ", 600},
+        {"\\ -na", "cd own-volume load-ok own enter", "Loading media into  ()" + kOk, 0,
+         "sleep 100 flush*2 ", 1100},
+        {"E: -w:5 -w:20000 -NAx", "cd load-ok visible", kLoaded, 0, "flush ", 10000},
+        {"E: -w:2000 -na", "cd load-ok visible shift-a", kLoaded, 0, "flush ", 2000},
+        {"E: -w:2000 -na", "cd load-ok visible a-then-b", kLoaded, 0, "flush ", 2000},
+        {"E: -w:2000 -na", "cd load-ok visible code-0", kLoaded, 0, "flush*2 ", 300},
+        {"E: -w:300 -na", "cd load-ok visible input-not-console", kLoaded, 0, "flush sleep 10*30 ",
+         300},
+        {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load-ok visible", kLoaded, 0, "flush ",
+         10},  // one poll
         {"E: -n -n:0", "fixed loaded own released-b", kBanner + kOnline + kPress, 2,
-         kDiskProbe + "root ", "sleep 100*2 flush sleep 100 peek sleep 100 ", 400},
-        {"E: -na -n:0", "fixed loaded visible", kOnline, 2, kDiskProbe + "root ", "sleep 100 ",
-         100},  // not our console
-        {"E: -na -n:0", "fixed loaded own typed-before", kOnline + kPress, 2, kDiskProbe + "root ",
-         "sleep 100*2 flush " + Repeat("sleep 100 peek ", 3) + "sleep 100 ", 600},
-        {"E: -na -n:0", "fixed loaded own special-keys", kOnline + kPress, 2, kDiskProbe + "root ",
-         "sleep 100*2 flush " + Repeat("sleep 100 peek ", 3) + "sleep 100 ", 600},
-        {"E: -na -n:0", "fixed loaded own held-shift", kOnline + kPress, 2, kDiskProbe + "root ",
-         "sleep 100*2 flush " + Repeat("sleep 100 peek ", 2) + "sleep 100 ", 500},
+         kPressAnyKey + "sleep 100 peek sleep 100 ", 400},
+        {"E: -na -n:0", "fixed loaded visible", kOnline, 2, "sleep 100 ", 100},  // not our console
+        {"E: -na -n:0", "fixed loaded own typed-before", kOnline + kPress, 2,
+         kPressAnyKey + Repeat("sleep 100 peek ", 3) + "sleep 100 ", 600},
+        {"E: -na -n:0", "fixed loaded own special-keys", kOnline + kPress, 2,
+         kPressAnyKey + Repeat("sleep 100 peek ", 3) + "sleep 100 ", 600},
+        {"E: -na -n:0", "fixed loaded own held-shift", kOnline + kPress, 2,
+         kPressAnyKey + Repeat("sleep 100 peek ", 2) + "sleep 100 ", 500},
         {"E: -na -n:0", "fixed loaded own input-not-console", kOnline + kPress, 2,
-         kDiskProbe + "root ", "sleep 100*2 flush sleep 100 peek sleep 2000 sleep 100 ", 2400},
-        {"E:", "cd win98",
-         "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - "
-         "abort\r\n\r\n",
-         2, "", "", 0},
-        {"", "", kBanner + kUsage, 2, "", "", 0},
-        {"E: -na -na -na -na -na -na", "", kBanner + kUsage, 2, "", "", 0},  // eight arguments
-        {"/na -na", "", kBanner + kUsage, 2, "", "", 0},  // an option as the DriveSpec
-        {"-F", "", kBanner + kUsage, 2, "", "", 0},
-        {"E: -?", "", kBanner + kUsage, 2, "", "", 0},
-        {"E: -na na", "", kBanner + kUsage, 2, "", "", 0},  // an option without a dash
-        {"E: -na -w:300", "cd no-service load-ok", kLoading + ")" + kOk, 0,
-         probes + "load2 online ", "", 0, Repeat("open VorlanCmdIfV2=2 ", 11)},
-        {"E: -na -w:300", "fixed service online-ok", kVolumeE + ")" + kOk, 0,
-         kAttributeLength + "open(0x80000000) size " + kOpenRw + "open(0x80000000) ", "", 0, base,
+         kPressAnyKey + "sleep 100 peek sleep 2000 sleep 100 ", 2400},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments + " / " + row.script);
+        Shown run = RunWith(row.arguments, row.script);
+        EXPECT_EQ(run.output, row.output);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.consoleCalls, row.consoleCalls);
+        EXPECT_EQ(run.elapsedMs, row.elapsedMs);
+    }
+}
+
+// The wait until the medium is ready (-r:seconds) on E:, after its load or online request.
+TEST(LoadCommand, ReadyWait) {
+    const std::string kReady = "{A}success", kNotReady = "{E}not ready";
+    const struct {
+        DWORD seconds;
+        std::string script, ending, word;
+        DWORD exitCode;
+        std::string polls;  // what reached the volume after the requests
+        std::string consoleCalls;
+        DWORD elapsedMs;
+    } rows[] = {
+        {60, "cd load-ok", " ready after 0 s (CDFS)", kReady, 0, "poll verify fs ", "", 0},
+        {60, "cd load-ok checks=nr/2000,nr/2000,ok", " ready after 5 s (CDFS)", kReady, 0,
+         Repeat("poll verify ", 3) + "fs ", "sleep 10*500 ", 5000},
+        {60, "cd load-ok checks=nomedia", " no medium", kNotReady, 3, Repeat("poll verify ", 11),
+         "sleep 10*500 ", 5000},  // "no medium" for 5 s
+        {60, "cd load-ok checks=nomedia,nr,ok", " ready after 1 s (CDFS)", kReady, 0,
+         Repeat("poll verify ", 3) + "fs ", "sleep 10*100 ", 1000},
+        {60, "cd load-ok checks=denied,verify,ok", " ready after 0 s (CDFS)", kReady, 0,
+         Repeat("poll verify ", 3) + "fs ", "sleep 10*50 ", 500},  // a lock, then at once
+        {60, "cd load-ok checks=unreadable", " unreadable medium err=UNRECOGNIZED_MEDIA", kNotReady,
+         3, "poll verify ", "", 0},
+        {60, "cd load-ok checks=unsupported fs-errors=1005", " ready after 0 s (no file system)",
+         kReady, 0, "poll verify fs ", "", 0},  // a blank disc
+        {2, "cd load-ok checks=nr/60000", " not ready after 2 s err=NOT_READY", kNotReady, 3,
+         "poll verify cancel ", "sleep 10*200 ", 2000},
+        {60, "cd load-ok checks=nr,gone", " drive gone err=DEV_NOT_EXIST", "{C}failed", 1,
+         "poll verify poll poll ", "sleep 10*100 ", 1000},
+        {60, "cd load-ok checks=gone,nr,gone,ok", " ready after 1 s (CDFS)", kReady, 0,
+         "poll poll verify poll poll verify fs ", "sleep 10*150 ", 1500},  // never twice in a row
+        {60, "cd load-ok checks=nr/60000 visible enter", " stopped after 1 s", kNotReady, 3,
+         "poll verify cancel ", "flush*2 ", 1100},
+        {60, "cd load-ok checks=nr/60000 ctrl-c=1500", " stopped after 1 s", kNotReady, 3,
+         "poll verify cancel ", "sleep 10*150 ", 1500},
+        {60, "fixed online-ok fs-errors=21,21,0 fs=NTFS", " ready after 1 s (NTFS)", kReady, 0,
+         "fs fs fs ", "sleep 10*100 ", 1000},
+        {1, "fixed online-ok fs-errors=1005", " no file system", kNotReady, 3, "fs fs ",
+         "sleep 10*100 ", 1000},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.script);
+        bool fixed = row.script.rfind("fixed", 0) == 0;
+        Shown run = RunWith("E: -na -r:" + std::to_string(row.seconds), row.script);
+        EXPECT_EQ(run.output, (fixed ? kVolumeE : kLoading) + ")... OK\r\nWaiting until E:\\ is " +
+                                  "ready (up to " + std::to_string(row.seconds) + " s)..." +
+                                  row.ending + "\r\n" + row.word + "{7}{7}\r\n\r\n");
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.requests, (fixed ? kDiskProbe : kCdProbe) + kRequests + row.polls);
+        EXPECT_EQ(run.consoleCalls, row.consoleCalls);
+        EXPECT_EQ(run.elapsedMs, row.elapsedMs);
+    }
+}
+
+// A standard user's volume: relayed through the service, else loaded through the attribute handle.
+TEST(LoadCommand, ThroughTheService) {
+    const std::string opened = "hello\nopen " + std::string(kVolume) + "\n";
+    const std::string conversation = opened + "control 0x2D480C\ncontrol 0x56C008\ngoodbye\n";
+    const std::string cut = opened + "control 0x2D480C\n";  // ended without goodbye
+    const std::string base = "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=0 ";
+    const std::string busy = "open VorlanCmdIfV2=231 sleep 20 ";
+    const std::string absent = Repeat("open VorlanCmdIfV2=2 ", 11);
+    const std::string cdOpens = "open(0x0) query open(0x80000000) " + kOpenRw + "open(0x80000000) ";
+    const std::string fixedOpens =
+        kAttributeLength + "open(0x80000000) size " + kOpenRw + "open(0x80000000) ";
+    const struct {
+        std::string arguments, script, output;
+        DWORD exitCode;
+        std::string requests, pipeCalls, received;
+        DWORD elapsedMs = 0;
+    } rows[] = {
+        {"E: -na", "cd service busy", kLoading + ")" + kOk, 0, cdOpens, Repeat(busy, 2) + base,
          conversation},
-        {"E: -na -w:300", "cd service busy", kLoading + ")" + kOk, 0, probes, "", 0,
-         Repeat(busy, 2) + base, conversation},
-        {"E: -na -w:300", "cd service refuse", kLoading + ")" + kCdFailed, 1,
-         probes + "load2 online ", "", 0, "open VorlanCmdIfV2=0 ", "hello\n"},
-        {"E: -na -w:300", "cd service instance-late", kLoading + ")" + kOk, 0, probes, "", 0,
+        {"E: -na", "fixed service online-ok", kVolumeE + ")" + kOk, 0, fixedOpens, base,
+         conversation},
+        {"E: -na", "fixed standard-user", kVolumeE + ")" + Failed("ACCESS_DENIED"), 1,
+         fixedOpens + "load2 online ", absent, ""},  // no service: the request for the handle
+        {"E: -na", "cd no-service load-ok", kLoading + ")" + kOk, 0, cdOpens + "load2 online ",
+         absent, ""},
+        {"E: -na", "cd service refuse", kLoading + ")" + Failed("NOT_SUPPORTED"), 1,
+         cdOpens + "load2 online ", "open VorlanCmdIfV2=0 ", "hello\n"},
+        {"E: -na", "cd service instance-late", kLoading + ")" + kOk, 0, cdOpens,
          "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=2 sleep 500 open VorlanCmdIfV21=0 ",
          conversation},
-        {"E: -na -w:300", "cd service instance-denied",
-         " error 5 opening VORLAN pipe\r\n" + kLoading + ")" + kCdFailed, 1,
-         probes + "load2 online ", "", 0, "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=5 ",
+        {"E: -na", "cd service instance-denied",
+         " error 5 opening VORLAN pipe\r\n" + kLoading + ")" + Failed("NOT_SUPPORTED"), 1,
+         cdOpens + "load2 online ", "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=5 ",
          "hello\n"},
         {"E: -na -w:300", "cd service fail-open",
-         "\r\nerror opening " + std::string(kVolume) + "\r\n", 1, probes, "sleep 300 ", 300, base,
-         "hello\nopen " + std::string(kVolume) + "\n"},
-        {"E: -na -w:300 -r", "cd service",
-         kLoading + ")" + Waited(" ready after 0 s (CDFS)", kReady), 0, probes + "poll verify fs ",
-         "", 0, base, conversation},  // the service is done with first
-        {"E: -na -w:300", "cd service fail-control", kLoading + ")" + Failed("NOT_READY"), 1,
-         probes, "", 0, base, conversation},
-        {"E: -na -w:300", "cd service slow", kLoading + ")" + Failed("SEM_TIMEOUT"), 1, probes, "",
-         0, base, cut},
-        {"E: -na -w:300", "cd service short", kLoading + ")" + Failed("INVALID_DATA"), 1, probes,
-         "", 0, base, cut},
-        {"E: -na -w:300", "cd service long", kLoading + ")" + Failed("INVALID_DATA"), 1, probes, "",
-         0, base, cut},
+         "\r\nerror opening " + std::string(kVolume) + "\r\n", 1, cdOpens, base, opened, 300},
+        // The conversation ends before the wait, which asks with handles of its own.
+        {"E: -na -r", "cd service",
+         kLoading + ")... OK\r\nWaiting until E:\\ is ready (up to 60 " +
+             "s)... ready after 0 s (CDFS)\r\n{A}success{7}{7}\r\n\r\n",
+         0, cdOpens + "poll verify fs ", base, conversation},
+        {"E: -na", "cd service fail-control", kLoading + ")" + Failed("NOT_READY"), 1, cdOpens,
+         base, conversation},
+        {"E: -na", "cd service slow", kLoading + ")" + Failed("SEM_TIMEOUT"), 1, cdOpens,
+         base + "cancel wait ", cut},
+        {"E: -na", "cd service short", kLoading + ")" + Failed("INVALID_DATA"), 1, cdOpens, base,
+         cut},
+        {"E: -na", "cd service long", kLoading + ")" + Failed("INVALID_DATA"), 1, cdOpens, base,
+         cut},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments + " / " + row.script);
-        FakeDevice fake;
-        FakeConsole console(false, false);
-        fake.mountPoints["E:\\"] = std::string(kVolume) + "\\";
-        fake.volumes["\\\\.\\PhysicalDrive3"].descriptor = DescriptorBytes("", "Disk", 11);
-        bool viaService = !row.pipeCalls.empty();  // the pipe handle count is slow to take
-        std::vector<ULONG_PTR> pipesBefore =
-            viaService ? standin::OpenPipeHandles() : std::vector<ULONG_PTR>();
-        std::unique_ptr<StandinService> service;
-        standin::openErrors.clear(), standin::pipeCalls.clear();
-        Script(row.script, fake, fake.volumes[kVolume], console, service);
-        SetErrorMode(0);
-        Pipe = {standin::LoggedOpen, standin::LoggedSleep}, PipeIoLimitMs = 300;
-        Outcome outcome = RunLoadCommandWith(row.arguments);
-        Pipe = SystemPipeCalls, PipeIoLimitMs = kPipeReplyLimitMs,
-        GetVersionAnswer = SystemGetVersionAnswer;
-        ModuleFileNameCall = SystemModuleFileName;
-        EXPECT_EQ(service ? service->Stop() : "", row.received);
-        if (viaService) {
-            EXPECT_EQ(standin::OpenPipeHandles(), pipesBefore);
-        }
-        EXPECT_EQ(standin::pipeCalls, row.pipeCalls);
-        EXPECT_EQ(ServiceClient, nullptr);
-        EXPECT_EQ(outcome.output, row.output);
-        EXPECT_EQ(outcome.exitCode, row.exitCode);
-        EXPECT_EQ(fake.requests[kVolume], row.requests);
-        EXPECT_EQ(console.Calls(), row.consoleCalls);
-        EXPECT_EQ(console.now - console.start, row.elapsedMs);
-        EXPECT_EQ(fake.faults, std::vector<std::string>());
-        EXPECT_EQ(fake.OpenHandles(), 0);
-        EXPECT_TRUE(row.exitCode == 2 ||
-                    SetErrorMode(0) == (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+        Shown run = RunWith(row.arguments, row.script);
+        EXPECT_EQ(run.output, row.output);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.requests, row.requests);
+        EXPECT_EQ(run.pipeCalls, row.pipeCalls);
+        EXPECT_EQ(run.received, row.received);
+        EXPECT_EQ(run.elapsedMs, row.elapsedMs);
     }
 }

@@ -25,7 +25,7 @@ enum : LONG {
     kAccessDenied = (LONG)0xC0000022,
     kInvalidDeviceRequest = (LONG)0xC0000010,
     kCancelled = (LONG)0xC0000120,
-    kDeviceGone = 1,  // not a status: the drive is removed, its opens fail from then on
+    kDeviceGone = 1,  // not a status: the drive is away, so the open for the check fails
 };
 
 // One answer of the drive to a medium check: its status (0 success) and how
@@ -156,8 +156,9 @@ inline HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share,
     if (access == (GENERIC_READ | GENERIC_WRITE)) kind = 'w';
     FakeVolume* volume = Fake().volumes.count(name) ? &Fake().volumes[name] : nullptr;
     if (volume && overlapped && NextCheckAnswer(*volume).status == kDeviceGone) {
-        volume->opens = "";
-        volume->openError = ERROR_DEV_NOT_EXIST;
+        volume->checksAsked++;
+        SetLastError(ERROR_DEV_NOT_EXIST);
+        return INVALID_HANDLE_VALUE;
     }
     if (!volume) {
         SetLastError(ERROR_FILE_NOT_FOUND);

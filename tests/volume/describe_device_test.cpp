@@ -34,6 +34,7 @@ TEST(DescribeFromDescriptor, Texts) {
         {DescriptorBytes("", "", 11), 0, "", "SATA Device"},
         {DescriptorBytes("X", "", 18), 0, "X", "X 18 Device"},
         {DescriptorBytes("X", "", 20), 0, "X", "X LDM Device"},
+        {DescriptorBytes(v127, "", 15), 0, v127, v127.substr(0, 111) + " FileBackedVirtual Device"},
         {DescriptorBytes("X", "Y", 21), 0, "X Y", "X Y"},
         {DescriptorBytes(v127 + "cut", p127, 7), 0, v127, v127.substr(0, 111) + " USB Device"},
         {DescriptorBytes("Vendor", "Product", 7), 4, "Vendor Product", "Vendor Product USB Device"},
@@ -44,11 +45,12 @@ TEST(DescribeFromDescriptor, Texts) {
         GuardedBuffer answer(kDescriptorBytes);
         std::memcpy(answer.data(), row.bytes.data(), row.bytes.size());
         DWORD busType = 99;
-        char description[kDescriptionChars], productName[kProductNameChars];
+        // Outputs that end at a no-access page: a byte written past either field faults.
+        GuardedBuffer description(kDescriptionChars, 'd'), productName(kProductNameChars, 'p');
         DescribeFromDescriptor(answer.data(), (DWORD)row.bytes.size() - row.shortBy, &busType,
-                               description, productName);
-        EXPECT_EQ(productName, row.productName);
-        EXPECT_EQ(description, row.description);
+                               (char*)description.data(), (char*)productName.data());
+        EXPECT_EQ((char*)productName.data(), row.productName);
+        EXPECT_EQ((char*)description.data(), row.description);
         EXPECT_EQ(busType, ((STORAGE_DEVICE_DESCRIPTOR*)row.bytes.data())->BusType);
     }
 }

@@ -13,8 +13,9 @@ TEST(ResolveDriveSpec, Forms) {
     const struct {
         std::string driveSpec;  // upper-cased, as the load command passes it
         // by-target: E: has no mount point, only a DOS device (cd-target: a CD's); in-card, deep:
-        // the
-        std::string script;  // current directory is in the card's folder, or too long for a path
+        // the current directory is in the card's folder, or too long for a path; long-N: F:'s
+        // volume has a DOS device name of N characters
+        std::string script;
         std::string volumeName, displayName, lookups;
     } rows[] = {
         {"E:", "", kVolumeName, "E:\\", ""},
@@ -42,6 +43,9 @@ TEST(ResolveDriveSpec, Forms) {
         {"..", "", "", "", ""},
         {"1:", "", "", "", ""},
         {"", "", "", "", ""},
+        {"F:", "long-254", "\\\\?\\Volume{" + std::string(247, 'x') + "\\",
+         "F:", kList},                        // fills it
+        {"F:", "long-255", "", "F:", kList},  // one more would not fit
     };
     for (const auto& row : rows) {
         FakeDevice fake;
@@ -57,14 +61,21 @@ TEST(ResolveDriveSpec, Forms) {
             {"Volume{12345678-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume6"},
             {"Volume{0a1b2c3d-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume7"}};
         if (row.script.find("target") != std::string::npos) fake.mountPoints.erase("E:\\");
+        if (row.script.rfind("long-", 0) == 0) {
+            std::string name = "Volume{" + std::string(std::stoi(row.script.substr(5)) - 7, 'x');
+            fake.dosDevices["F:"] = "\\Device\\HarddiskVolume9";
+            fake.dosDevices[name] = "\\Device\\HarddiskVolume9";
+        }
         if (row.script == "in-card" || row.script == "deep")
             fake.currentDirectory =
                 "C:\\MNT\\CARD\\" + (row.script == "in-card" ? "DCIM" : std::string(250, 'D'));
         ScopedHeap heap;
-        char volumeName[kPathChars] = "", displayName[kPathChars] = "";
-        ResolveDriveSpec(row.driveSpec.c_str(), volumeName, displayName);
-        EXPECT_EQ(volumeName, row.volumeName) << row.driveSpec;
-        EXPECT_EQ(displayName, row.displayName) << row.driveSpec;
+        // Outputs that end at a no-access page: a byte written past either name faults.
+        GuardedBuffer volumeName(kPathChars), displayName(kPathChars);
+        ResolveDriveSpec(row.driveSpec.c_str(), (char*)volumeName.data(),
+                         (char*)displayName.data());
+        EXPECT_EQ((char*)volumeName.data(), row.volumeName) << row.driveSpec;
+        EXPECT_EQ((char*)displayName.data(), row.displayName) << row.driveSpec;
         EXPECT_EQ(fake.lookups, row.lookups) << row.driveSpec;
         EXPECT_EQ(heap.BusyBlocks(), 0) << row.driveSpec;
     }
