@@ -56,12 +56,14 @@ struct StandinService {
                !stopping_;
     }
     static DWORD WINAPI Serve(LPVOID self) {
-        return ((StandinService*)self)->Converse(), 0;
+        ((StandinService*)self)->Converse();
+        return 0;
     }
 
     void Converse() {
         LONG hello = 0;
-        DWORD got = 0, instance = behaviour_.refuse ? 0xFFFFFFFF : 1;
+        DWORD got = 0;
+        DWORD instance = behaviour_.refuse ? 0xFFFFFFFF : 1;
         if (!Connect(0)) return;
         bool greeted = ReadFile(pipes_[0], &hello, sizeof hello, &got, nullptr) && got == 4 &&
                        hello == PIPE_HELLO;
@@ -90,10 +92,11 @@ struct StandinService {
         DWORD got = 0;
         *request = {};
         if (!ReadFile(pipes_[1], request, sizeof *request, &got, nullptr) || got == 0) return false;
-        char line[300], *path = request->szPath,
-                        *pathEnd = path + strnlen(path, sizeof request->szPath);
-        bool open = request->nCommand == PIPE_CMD_OPEN_VOLUME,
-             control = request->nCommand == PIPE_CMD_DEVICE_CONTROL;
+        char line[300];
+        char* path = request->szPath;
+        char* pathEnd = path + strnlen(path, sizeof request->szPath);
+        bool open = request->nCommand == PIPE_CMD_OPEN_VOLUME;
+        bool control = request->nCommand == PIPE_CMD_DEVICE_CONTROL;
         bool clean =
             got == sizeof *request && request->dwReserved == 0 &&
             (open ? request->dwParam == 0 : pathEnd == path) &&
@@ -111,8 +114,10 @@ struct StandinService {
     }
 
     StandinBehaviour behaviour_;
-    std::string names_[2] = {kPipeBaseName, kPipeBaseName + std::string("1")}, messages_;
-    HANDLE pipes_[2] = {}, thread_ = nullptr;
+    std::string names_[2] = {kPipeBaseName, kPipeBaseName + std::string("1")};
+    std::string messages_;
+    HANDLE pipes_[2] = {};
+    HANDLE thread_ = nullptr;
     volatile LONG stopping_ = 0;
 };
 

@@ -9,7 +9,8 @@
 
 // The arguments; *capped: slot 31 is null, as only the cap of 31 arguments leaves it.
 std::vector<std::string> Split(const std::string& line, bool* capped = nullptr) {
-    GuardedBuffer input(line.size() + 1), block(line.size() + 1, 0xCC);
+    GuardedBuffer input(line.size() + 1);
+    GuardedBuffer block(line.size() + 1, 0xCC);
     std::memcpy(input.data(), line.c_str(), line.size() + 1);
     char* args[kArgSlots];
     std::fill(args, args + kArgSlots, (char*)1);
@@ -66,7 +67,9 @@ TEST(ParseLoadOptions, ReadyWaitSpellings) {
         {"-r:999", 300}, {"-rX", 60},   {"-r:-5", 60}, {"-na", 0},
     };
     for (const auto& row : rows) {
-        std::string drive = "E:", wait = "-w:5", option = row.first;
+        std::string drive = "E:";
+        std::string wait = "-w:5";
+        std::string option = row.first;
         char* args[] = {&drive[0], &drive[0], &wait[0], &option[0]};
         LoadOptions options;
         InitLoadOptions(&options);

@@ -205,7 +205,7 @@ struct Shown {
 Shown RunWith(const std::string& arguments, const std::string& script) {
     SCOPED_TRACE(arguments + " / " + script);
     FakeDevice fake;
-    FakeConsole console(false, false);
+    FakeConsole console;
     fake.mountPoints["E:\\"] = std::string(kVolume) + "\\";
     fake.volumes["\\\\.\\PhysicalDrive3"].descriptor = DescriptorBytes("", "Disk", 11);
     // Counting pipe handles is slow: only where the service may be asked.
@@ -372,7 +372,8 @@ TEST(LoadCommand, WaitsAndKeys) {
 
 // The wait until the medium is ready (-r:seconds) on E:, after its load or online request.
 TEST(LoadCommand, ReadyWait) {
-    const std::string kReady = "{A}success", kNotReady = "{E}not ready";
+    const std::string kReady = "{A}success";
+    const std::string kNotReady = "{E}not ready";
     const struct {
         DWORD seconds;
         std::string script, ending, word;

@@ -12,7 +12,8 @@ TEST(CrashDumpFilter, BesideTheProgramElseInTheTemporaryDirectory) {
     GetTempPathA(MAX_PATH, temp);
     wsprintfA(address, "0x%p", (void*)0x10);  // as wide as a pointer: 8 or 16 digits
     const std::string program = temp + ("traywake-crash-" + std::to_string(GetCurrentProcessId()));
-    const std::string beside = program + ".dmp", fallback = temp + std::string("Quillet.dmp");
+    const std::string beside = program + ".dmp";
+    const std::string fallback = temp + std::string("Quillet.dmp");
     lstrcpyA(OwnModulePath, (program + ".exe").c_str());
     CONTEXT context = {};
     RtlCaptureContext(&context);

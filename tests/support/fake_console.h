@@ -19,8 +19,7 @@ struct Key {
 };
 
 struct FakeConsole {
-    // attributes 0: output is not a console (the screen cannot be read).
-    FakeConsole(bool visible, bool ownedByUs, WORD attributes = 0x07);
+    FakeConsole();
     ~FakeConsole() {
         ConsoleCall = SystemConsoleCalls;
     }
@@ -38,16 +37,18 @@ struct FakeConsole {
                input.begin();
     }
 
-    bool visible, ownedByUs,
-        inputIsConsole = true;    // not a console: waits are signalled, reads fail
+    bool visible = false;
+    bool ownedByUs = false;
+    bool inputIsConsole = true;   // not a console: waits are signalled, reads fail
     bool pseudoConsole = false;   // Windows Terminal's host: a hidden stand-in window of its own
     DWORD attachedProcesses = 2;  // sharing the console: 1 when started alone, as by a double-click
-    WORD attributes;
-    DWORD start = 0xFFFFF000, now = start;  // near the wrap of the tick count
+    WORD attributes = 0x07;       // 0: output is not a console (the screen cannot be read)
+    DWORD start = 0xFFFFF000;     // near the wrap of the tick count
+    DWORD now = start;
     std::deque<std::pair<DWORD, INPUT_RECORD>> input;
     DWORD ctrlCAt = 0;  // ticks after the start when Ctrl+C is pressed; 0: never
-    std::vector<std::pair<std::string, int>>
-        log;  // the calls below, a run of the same as one entry
+    // The calls of Calls(), a run of the same one as one entry.
+    std::vector<std::pair<std::string, int>> log;
     void Note(const std::string& call) {
         if (!log.empty() && log.back().first == call)
             log.back().second++;
@@ -65,7 +66,9 @@ struct FakeConsole {
     // The clock moves; Ctrl+C, when due, reaches the handler as from the system's thread.
     void Advance(DWORD milliseconds) {
         now += milliseconds;
-        if (ctrlCAt && now - start >= ctrlCAt) ctrlCAt = 0, CtrlHandler(CTRL_C_EVENT);
+        if (!ctrlCAt || now - start < ctrlCAt) return;
+        ctrlCAt = 0;
+        CtrlHandler(CTRL_C_EVENT);
     }
     static inline FakeConsole* current;
 };
@@ -94,13 +97,15 @@ inline BOOL WINAPI IsWindowVisible(HWND window) {
 inline DWORD WINAPI GetTickCount() {
     return Fake().now;
 }
-inline DWORD WINAPI GetWindowThreadProcessId(HWND w, LPDWORD id) {
-    return *id = w == kWindow && Fake().ownedByUs && !Fake().pseudoConsole ? GetCurrentProcessId()
-                                                                           : 4,
-           1;
+// A pseudo console's window belongs to its host's process, never to the program.
+inline DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
+    bool ours = window == kWindow && Fake().ownedByUs && !Fake().pseudoConsole;
+    *processId = ours ? GetCurrentProcessId() : 4;
+    return 1;
 }
-inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO i) {
-    return i->wAttributes = Fake().attributes;
+inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO info) {
+    info->wAttributes = Fake().attributes;
+    return Fake().attributes != 0;
 }
 inline BOOL WINAPI SetConsoleTextAttribute(HANDLE, WORD attributes) {
     char marker[16];
@@ -144,8 +149,7 @@ inline BOOL WINAPI FlushConsoleInputBuffer(HANDLE) {
 
 }  // namespace fake_console
 
-inline FakeConsole::FakeConsole(bool isVisible, bool isOwnedByUs, WORD screenAttributes)
-    : visible(isVisible), ownedByUs(isOwnedByUs), attributes(screenAttributes) {
+inline FakeConsole::FakeConsole() {
     namespace f = fake_console;
     current = this;
     ConsoleCall = {f::GetConsoleWindow,

@@ -16,7 +16,8 @@
 inline const bool kProcessHeapTaken = (ProcessHeap = GetProcessHeap()) != nullptr;
 
 struct ScopedHeap {  // the program's ProcessHeap while it lives
-    HANDLE heap = HeapCreate(0, 0, 0), previous = ProcessHeap;
+    HANDLE heap = HeapCreate(0, 0, 0);
+    HANDLE previous = ProcessHeap;
     ScopedHeap() {
         ProcessHeap = heap;
     }
@@ -51,7 +52,9 @@ struct GuardedBuffer {  // size bytes that end where a no-access page begins
 
 // Standard output on a pipe until Finish(); the pipe holds more than any run writes.
 struct StdoutCapture {
-    HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE), readEnd = nullptr, writeEnd = nullptr;
+    HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
     StdoutCapture() {
         CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16),
             SetStdHandle(STD_OUTPUT_HANDLE, writeEnd);

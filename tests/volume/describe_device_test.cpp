@@ -10,7 +10,8 @@
 std::vector<BYTE> Unterminated(DWORD vendorOffset, DWORD productOffset) {
     std::vector<BYTE> bytes(kDescriptorBytes, 'z');
     STORAGE_DEVICE_DESCRIPTOR head = {0, 0, 0, 0, 0, 0, vendorOffset, productOffset};
-    return std::copy((BYTE*)&head, (BYTE*)(&head + 1), bytes.begin()), bytes;
+    std::copy((BYTE*)&head, (BYTE*)(&head + 1), bytes.begin());
+    return bytes;
 }
 
 TEST(DescribeFromDescriptor, Texts) {
@@ -46,7 +47,8 @@ TEST(DescribeFromDescriptor, Texts) {
         std::memcpy(answer.data(), row.bytes.data(), row.bytes.size());
         DWORD busType = 99;
         // Outputs that end at a no-access page: a byte written past either field faults.
-        GuardedBuffer description(kDescriptionChars, 'd'), productName(kProductNameChars, 'p');
+        GuardedBuffer description(kDescriptionChars, 'd');
+        GuardedBuffer productName(kProductNameChars, 'p');
         DescribeFromDescriptor(answer.data(), (DWORD)row.bytes.size() - row.shortBy, &busType,
                                (char*)description.data(), (char*)productName.data());
         EXPECT_EQ((char*)productName.data(), row.productName);

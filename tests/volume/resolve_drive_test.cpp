@@ -71,7 +71,8 @@ TEST(ResolveDriveSpec, Forms) {
                 "C:\\MNT\\CARD\\" + (row.script == "in-card" ? "DCIM" : std::string(250, 'D'));
         ScopedHeap heap;
         // Outputs that end at a no-access page: a byte written past either name faults.
-        GuardedBuffer volumeName(kPathChars), displayName(kPathChars);
+        GuardedBuffer volumeName(kPathChars);
+        GuardedBuffer displayName(kPathChars);
         ResolveDriveSpec(row.driveSpec.c_str(), (char*)volumeName.data(),
                          (char*)displayName.data());
         EXPECT_EQ((char*)volumeName.data(), row.volumeName) << row.driveSpec;
