@@ -82,7 +82,9 @@ std::vector<CheckAnswer> CheckAnswers(const std::string& list) {
                                                   {"verify", kVerifyRequired},
                                                   {"unreadable", kUnrecognizedMedia},
                                                   {"denied", kAccessDenied},
-                                                  {"unsupported", kInvalidDeviceRequest},
+                                                  {"crc", kCrcError},
+                                                  {"invalid", kInvalidDeviceRequest},
+                                                  {"unsupported", kNotSupported},
                                                   {"gone", kDeviceGone}};
     std::vector<CheckAnswer> answers;
     std::istringstream in(list);
@@ -289,6 +291,11 @@ TEST(LoadCommand, RequestsAndRefusals) {
         // A standard user's online volume: its root answers the size the length request cannot.
         {"E: -na", "fixed standard-user loaded", kOnline, 2,
          kAttributeLength + "open(0x80000000) size root "},
+        // A volume named by its GUID path is waited for under that name.
+        {std::string(kVolume) + " -na -r", "cd load-ok",
+         "Loading media into  ()... OK\r\nWaiting until " + std::string(kVolume) +
+             "\\ is ready (up to 60 s)... ready after 0 s (CDFS)\r\n{A}success{7}{7}\r\n\r\n",
+         0, kCdProbe + kRequests + "poll verify fs "},
         {"E: -na", "cd gone-for-writing load-ok", kVolumeE + ")" + kOk, 0,
          kCdProbe + kOpenRw + "open(0x80000000) load online "},
         {"\\ -na", "cd module-path-cut", "{E}invalid drive  - abort\r\n\r\n{7}", 1, ""},
@@ -393,8 +400,13 @@ TEST(LoadCommand, ReadyWait) {
          Repeat("poll verify ", 3) + "fs ", "sleep 10*50 ", 500},  // a lock, then at once
         {60, "cd load-ok checks=unreadable", " unreadable medium err=UNRECOGNIZED_MEDIA", kNotReady,
          3, "poll verify ", "", 0},
-        {60, "cd load-ok checks=unsupported fs-errors=1005", " ready after 0 s (no file system)",
-         kReady, 0, "poll verify fs ", "", 0},  // a blank disc
+        {60, "cd load-ok checks=crc", " unreadable medium err=CRC", kNotReady, 3, "poll verify ",
+         "", 0},
+        // A drive that cannot be asked, at first without a volume, then with a blank disc.
+        {60, "cd load-ok checks=unsupported,invalid fs-errors=21,1005",
+         " ready after 0 s (no file system)", kReady, 0, "poll verify fs poll verify fs ",
+         "sleep 10*50 ", 500},
+        {60, "removable online-ok", " ready after 0 s (CDFS)", kReady, 0, "poll verify fs ", "", 0},
         {2, "cd load-ok checks=nr/60000", " not ready after 2 s err=NOT_READY", kNotReady, 3,
          "poll verify cancel ", "sleep 10*200 ", 2000},
         {60, "cd load-ok checks=nr,gone", " drive gone err=DEV_NOT_EXIST", "{C}failed", 1,
@@ -403,8 +415,8 @@ TEST(LoadCommand, ReadyWait) {
          "poll poll verify poll poll verify fs ", "sleep 10*150 ", 1500},  // never twice in a row
         {60, "cd load-ok checks=nr/60000 visible enter", " stopped after 1 s", kNotReady, 3,
          "poll verify cancel ", "flush*2 ", 1100},
-        {60, "cd load-ok checks=nr/60000 ctrl-c=1500", " stopped after 1 s", kNotReady, 3,
-         "poll verify cancel ", "sleep 10*150 ", 1500},
+        {60, "cd load-ok checks=nr/60000 ctrl-c=1550", " stopped after 1 s", kNotReady, 3,
+         "poll verify cancel ", "sleep 10*155 ", 1550},
         {60, "fixed online-ok fs-errors=21,21,0 fs=NTFS", " ready after 1 s (NTFS)", kReady, 0,
          "fs fs fs ", "sleep 10*100 ", 1000},
         {1, "fixed online-ok fs-errors=1005", " no file system", kNotReady, 3, "fs fs ",
@@ -413,12 +425,13 @@ TEST(LoadCommand, ReadyWait) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.script);
         bool fixed = row.script.rfind("fixed", 0) == 0;
+        bool cd = row.script.rfind("cd", 0) == 0;
         Shown run = RunWith("E: -na -r:" + std::to_string(row.seconds), row.script);
         EXPECT_EQ(run.output, (fixed ? kVolumeE : kLoading) + ")... OK\r\nWaiting until E:\\ is " +
                                   "ready (up to " + std::to_string(row.seconds) + " s)..." +
                                   row.ending + "\r\n" + row.word + "{7}{7}\r\n\r\n");
         EXPECT_EQ(run.exitCode, row.exitCode);
-        EXPECT_EQ(run.requests, (fixed ? kDiskProbe : kCdProbe) + kRequests + row.polls);
+        EXPECT_EQ(run.requests, (cd ? kCdProbe : kDiskProbe) + kRequests + row.polls);
         EXPECT_EQ(run.consoleCalls, row.consoleCalls);
         EXPECT_EQ(run.elapsedMs, row.elapsedMs);
     }
@@ -447,6 +460,8 @@ TEST(LoadCommand, ThroughTheService) {
          conversation},
         {"E: -na", "fixed standard-user", kVolumeE + ")" + Failed("ACCESS_DENIED"), 1,
          fixedOpens + "load2 online ", absent, ""},  // no service: the request for the handle
+        {"E: -na", "fixed standard-user loaded tiny", kVolumeE + ")" + Failed("ACCESS_DENIED"), 1,
+         fixedOpens + "load2 online ", absent, ""},  // its root is too small
         {"E: -na", "cd no-service load-ok", kLoading + ")" + kOk, 0, cdOpens + "load2 online ",
          absent, ""},
         {"E: -na", "cd service refuse", kLoading + ")" + Failed("NOT_SUPPORTED"), 1,

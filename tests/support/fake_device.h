@@ -24,6 +24,7 @@ enum : LONG {
     kCrcError = (LONG)0xC000003F,
     kAccessDenied = (LONG)0xC0000022,
     kInvalidDeviceRequest = (LONG)0xC0000010,
+    kNotSupported = (LONG)0xC00000BB,
     kCancelled = (LONG)0xC0000120,
     kDeviceGone = 1,  // not a status: the drive is away, so the open for the check fails
 };
@@ -117,6 +118,7 @@ inline DWORD ErrorOfStatus(LONG status) {
         {kCrcError, ERROR_CRC},
         {kAccessDenied, ERROR_ACCESS_DENIED},
         {kInvalidDeviceRequest, ERROR_INVALID_FUNCTION},
+        {kNotSupported, ERROR_NOT_SUPPORTED},
         {kCancelled, ERROR_OPERATION_ABORTED},
     };
     return errors.at(status);
@@ -386,7 +388,11 @@ inline BOOL WINAPI GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeToC
     Fake().requests[name] += "size ";
     if (!Fake().volumes.count(name)) return Fail(ERROR_PATH_NOT_FOUND);
     const FakeVolume& volume = Fake().volumes[name];
-    if (volume.opens.find('\\') == std::string::npos) return Fail(ERROR_NOT_READY);
+    if (volume.opens.find('\\') == std::string::npos) {
+        // The outputs of a call that failed hold nothing to rely on.
+        if (totalBytes) totalBytes->QuadPart = ~0ull;
+        return Fail(ERROR_NOT_READY);
+    }
     for (PULARGE_INTEGER answer : {freeToCaller, totalBytes, freeBytes})
         if (answer) answer->QuadPart = volume.length;
     return TRUE;
