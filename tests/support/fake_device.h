@@ -390,7 +390,7 @@ inline BOOL WINAPI GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeToC
     const FakeVolume& volume = Fake().volumes[name];
     if (volume.opens.find('\\') == std::string::npos) {
         // The outputs of a call that failed hold nothing to rely on.
-        if (totalBytes) totalBytes->QuadPart = ~0ull;
+        if (totalBytes) totalBytes->QuadPart = 1ull << 40;
         return Fail(ERROR_NOT_READY);
     }
     for (PULARGE_INTEGER answer : {freeToCaller, totalBytes, freeBytes})
