@@ -55,6 +55,15 @@ static DWORD AtMost(DWORD value, DWORD limit) {
     return value < limit ? value : limit;
 }
 
+// Sleeps up to sliceMs, never past the deadline: kPollAgain after it, else
+// why the wait ends (the time is up, or a key or Ctrl+C stopped it).
+static PollVerdict SleepWithinDeadline(const ReadyWait& wait, DWORD sliceMs) {
+    DWORD elapsed = ElapsedMs(wait);
+    if (elapsed >= wait.limitMs) return kPollTimedOut;
+    DWORD left = wait.limitMs - elapsed;
+    return SleepUnlessStopped(AtMost(left, sliceMs)) ? kPollStopped : kPollAgain;
+}
+
 static BOOL IsGoneError(DWORD error) {
     return error == ERROR_DEV_NOT_EXIST || error == ERROR_FILE_NOT_FOUND ||
            error == ERROR_PATH_NOT_FOUND || error == kErrorNoSuchDevice;
@@ -79,18 +88,8 @@ static PollVerdict AskDrive(ReadyWait* wait) {
     }
     wait->goneOpens = 0;
     PollVerdict verdict = kPollAgain;
-    while (!IsReadyCheckAnswered(&check)) {
-        DWORD elapsed = ElapsedMs(*wait);
-        if (elapsed >= wait->limitMs) {
-            verdict = kPollTimedOut;
-            break;
-        }
-        DWORD left = wait->limitMs - elapsed;
-        if (SleepUnlessStopped(AtMost(left, kAnsweredPollMs))) {
-            verdict = kPollStopped;
-            break;
-        }
-    }
+    while (verdict == kPollAgain && !IsReadyCheckAnswered(&check))
+        verdict = SleepWithinDeadline(*wait, kAnsweredPollMs);
     DWORD error = 0;
     LONG status = FinishReadyCheck(&check, &error);
     if (verdict != kPollAgain) return verdict;
@@ -124,10 +123,8 @@ static PollVerdict WaitForVerdict(ReadyWait* wait) {
         PollVerdict verdict = Poll(wait);
         if (verdict == kPollAgainAtOnce) continue;
         if (verdict != kPollAgain) return verdict;
-        DWORD elapsed = ElapsedMs(*wait);
-        if (elapsed >= wait->limitMs) return kPollTimedOut;
-        DWORD left = wait->limitMs - elapsed;
-        if (SleepUnlessStopped(AtMost(left, kReadyPollMs))) return kPollStopped;
+        verdict = SleepWithinDeadline(*wait, kReadyPollMs);
+        if (verdict != kPollAgain) return verdict;
     }
 }
 
