@@ -14,8 +14,9 @@
 #include <vector>
 
 struct StandinBehaviour {
-    bool refuse = false;                  // answers the hello with no instance
-    DWORD failOpen = 0, failControl = 0;  // the error of command 1 or 2; 0: success
+    bool refuse = false;     // answers the hello with no instance
+    DWORD failOpen = 0;      // the error of command 1; 0: success
+    DWORD failControl = 0;   // the error of command 2; 0: success
     bool slow = false;       // never answers the first command 2: the client must give up
     DWORD replyBytes = 532;  // sent for a reply to command 2, at most twice a reply
 };
@@ -72,7 +73,8 @@ struct StandinService {
         FlushFileBuffers(pipes_[0]);
         PipeRequest request;
         if (behaviour_.refuse || !Connect(1)) return;
-        for (int controls = 0; Read(&request) && request.nCommand != PIPE_GOODBYE;) {
+        bool controlIgnored = false;
+        while (Read(&request) && request.nCommand != PIPE_GOODBYE) {
             bool control = request.nCommand == PIPE_CMD_DEVICE_CONTROL;
             BYTE bytes[2 * sizeof(PipeReply)] = {};
             auto* reply = (PipeReply*)bytes;
@@ -80,7 +82,10 @@ struct StandinService {
                              : request.nCommand == PIPE_CMD_OPEN_VOLUME ? behaviour_.failOpen
                                                                         : ERROR_INVALID_FUNCTION;
             reply->bSuccess = reply->dwError == 0;
-            if (control && behaviour_.slow && controls++ == 0) continue;
+            if (control && behaviour_.slow && !controlIgnored) {
+                controlIgnored = true;
+                continue;
+            }
             WriteFile(
                 pipes_[1], bytes,
                 control ? std::min<DWORD>(behaviour_.replyBytes, sizeof bytes) : sizeof(PipeReply),

@@ -22,9 +22,12 @@ std::vector<std::string> Split(const std::string& line, bool* capped = nullptr) 
 
 TEST(SplitCommandLine, QuotesSeparatorsAndTheCap) {
     std::vector<std::string> words;
-    std::string w31, w40;
-    for (int i = 0; i < 40; ++i)
-        words.push_back("w" + std::to_string(i)), (i < 31 ? w31 : w40) += words.back() + " ";
+    std::string w31;
+    std::string w40;
+    for (int i = 0; i < 40; ++i) {
+        words.push_back("w" + std::to_string(i));
+        (i < 31 ? w31 : w40) += words.back() + " ";
+    }
     const std::vector<std::string> first31(words.begin(), words.begin() + 31);
     const struct {
         std::string line;

@@ -76,22 +76,18 @@ const std::map<std::string, std::vector<Key>> kKeys = {
 
 // "nr/2000": a drive not ready that holds the request 2 s before it says so.
 std::vector<CheckAnswer> CheckAnswers(const std::string& list) {
-    const std::map<std::string, LONG> statuses = {{"ok", 0},
-                                                  {"nr", kDeviceNotReady},
-                                                  {"nomedia", kNoMedia},
-                                                  {"verify", kVerifyRequired},
-                                                  {"unreadable", kUnrecognizedMedia},
-                                                  {"denied", kAccessDenied},
-                                                  {"crc", kCrcError},
-                                                  {"invalid", kInvalidDeviceRequest},
-                                                  {"unsupported", kNotSupported},
-                                                  {"gone", kDeviceGone}};
     std::vector<CheckAnswer> answers;
     std::istringstream in(list);
     for (std::string item; std::getline(in, item, ',');) {
         size_t slash = item.find('/');
         DWORD holdMs = slash == std::string::npos ? 0 : std::stoul(item.substr(slash + 1));
-        answers.push_back({statuses.at(item.substr(0, slash)), holdMs});
+        std::string word = item.substr(0, slash);
+        auto named = [&](const DriveStatus& entry) {
+            return word == entry.word;
+        };
+        auto status = std::find_if(std::begin(kDriveStatuses), std::end(kDriveStatuses), named);
+        EXPECT_NE(status, std::end(kDriveStatuses)) << word;
+        answers.push_back({status->status, holdMs});
     }
     return answers;
 }

@@ -8,7 +8,8 @@
 #include <fstream>
 
 TEST(CrashDumpFilter, BesideTheProgramElseInTheTemporaryDirectory) {
-    char temp[MAX_PATH], address[32];
+    char temp[MAX_PATH];
+    char address[32];
     GetTempPathA(MAX_PATH, temp);
     wsprintfA(address, "0x%p", (void*)0x10);  // as wide as a pointer: 8 or 16 digits
     const std::string program = temp + ("traywake-crash-" + std::to_string(GetCurrentProcessId()));

@@ -15,18 +15,31 @@
 #include <string>
 #include <vector>
 
-// NT statuses a drive answers with; several share one Win32 error.
 enum : LONG {
-    kDeviceNotReady = (LONG)0xC00000A3,
-    kNoMedia = (LONG)0xC0000178,
-    kVerifyRequired = (LONG)0x80000016,
-    kUnrecognizedMedia = (LONG)0xC0000014,
-    kCrcError = (LONG)0xC000003F,
     kAccessDenied = (LONG)0xC0000022,
-    kInvalidDeviceRequest = (LONG)0xC0000010,
-    kNotSupported = (LONG)0xC00000BB,
     kCancelled = (LONG)0xC0000120,
     kDeviceGone = 1,  // not a status: the drive is away, so the open for the check fails
+};
+
+// The NT statuses a drive answers with, by the words tests name them with, and
+// the Win32 error each becomes (RtlNtStatusToDosError): several share one.
+struct DriveStatus {
+    const char* word;
+    LONG status;
+    DWORD error;
+};
+const DriveStatus kDriveStatuses[] = {
+    {"ok", 0, 0},
+    {"nr", (LONG)0xC00000A3, ERROR_NOT_READY},
+    {"nomedia", (LONG)0xC0000178, ERROR_NOT_READY},
+    {"verify", (LONG)0x80000016, ERROR_MEDIA_CHANGED},
+    {"unreadable", (LONG)0xC0000014, ERROR_UNRECOGNIZED_MEDIA},
+    {"crc", (LONG)0xC000003F, ERROR_CRC},
+    {"denied", kAccessDenied, ERROR_ACCESS_DENIED},
+    {"invalid", (LONG)0xC0000010, ERROR_INVALID_FUNCTION},
+    {"unsupported", (LONG)0xC00000BB, ERROR_NOT_SUPPORTED},
+    {"cancelled", kCancelled, ERROR_OPERATION_ABORTED},
+    {"gone", kDeviceGone, 0},
 };
 
 // One answer of the drive to a medium check: its status (0 success) and how
@@ -108,20 +121,10 @@ inline BOOL Fail(DWORD error) {
     return FALSE;
 }
 
-// RtlNtStatusToDosError, for the statuses a drive answers a check with.
 inline DWORD ErrorOfStatus(LONG status) {
-    const std::map<LONG, DWORD> errors = {
-        {kDeviceNotReady, ERROR_NOT_READY},
-        {kNoMedia, ERROR_NOT_READY},
-        {kVerifyRequired, ERROR_MEDIA_CHANGED},
-        {kUnrecognizedMedia, ERROR_UNRECOGNIZED_MEDIA},
-        {kCrcError, ERROR_CRC},
-        {kAccessDenied, ERROR_ACCESS_DENIED},
-        {kInvalidDeviceRequest, ERROR_INVALID_FUNCTION},
-        {kNotSupported, ERROR_NOT_SUPPORTED},
-        {kCancelled, ERROR_OPERATION_ABORTED},
-    };
-    return errors.at(status);
+    for (const DriveStatus& entry : kDriveStatuses)
+        if (entry.status == status) return entry.error;
+    return ERROR_MR_MID_NOT_FOUND;
 }
 
 // A failed request sets both the Win32 error and the NT status behind it.

@@ -13,7 +13,11 @@
 #include <vector>
 
 // The process heap, taken first as the program's own entry does.
-inline const bool kProcessHeapTaken = (ProcessHeap = GetProcessHeap()) != nullptr;
+inline HANDLE TakeProcessHeap() {
+    ProcessHeap = GetProcessHeap();
+    return ProcessHeap;
+}
+inline const HANDLE kProcessHeapTaken = TakeProcessHeap();
 
 struct ScopedHeap {  // the program's ProcessHeap while it lives
     HANDLE heap = HeapCreate(0, 0, 0);
@@ -22,7 +26,8 @@ struct ScopedHeap {  // the program's ProcessHeap while it lives
         ProcessHeap = heap;
     }
     ~ScopedHeap() {
-        ProcessHeap = previous, HeapDestroy(heap);
+        ProcessHeap = previous;
+        HeapDestroy(heap);
     }
     int BusyBlocks() const {
         int busy = 0;
@@ -39,7 +44,8 @@ struct GuardedBuffer {  // size bytes that end where a no-access page begins
         base = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * 4096, MEM_RESERVE | MEM_COMMIT,
                                    PAGE_READWRITE);
         VirtualProtect(base + pages * 4096, 4096, PAGE_NOACCESS, &old);
-        FillMemory(bytes = base + pages * 4096 - size, size, fill);
+        bytes = base + pages * 4096 - size;
+        FillMemory(bytes, size, fill);
     }
     ~GuardedBuffer() {
         VirtualFree(base, 0, MEM_RELEASE);
@@ -47,7 +53,8 @@ struct GuardedBuffer {  // size bytes that end where a no-access page begins
     BYTE* data() const {
         return bytes;
     }
-    BYTE *base, *bytes;
+    BYTE* base;
+    BYTE* bytes;
 };
 
 // Standard output on a pipe until Finish(); the pipe holds more than any run writes.
@@ -56,8 +63,8 @@ struct StdoutCapture {
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
     StdoutCapture() {
-        CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16),
-            SetStdHandle(STD_OUTPUT_HANDLE, writeEnd);
+        CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16);
+        SetStdHandle(STD_OUTPUT_HANDLE, writeEnd);
     }
     ~StdoutCapture() {
         Finish();

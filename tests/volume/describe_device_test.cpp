@@ -15,7 +15,8 @@ std::vector<BYTE> Unterminated(DWORD vendorOffset, DWORD productOffset) {
 }
 
 TEST(DescribeFromDescriptor, Texts) {
-    const std::string v127(127, 'v'), p127(127, 'p');
+    const std::string v127(127, 'v');
+    const std::string p127(127, 'p');
     // shortBy: the bytes returned are so many short of the descriptor's length
     const struct {
         std::vector<BYTE> bytes;

@@ -4,10 +4,10 @@
 #include "tests/support/fake_device.h"
 #include "tests/support/harness.h"
 
-const std::string G = "0A1B2C3D-0000-1111-2222-333344445555",
-                  kVolumeName = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}\\";
-const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445555}\\",
-                  kList = "dos-list 16383 ";
+const std::string G = "0A1B2C3D-0000-1111-2222-333344445555";
+const std::string kVolumeName = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}\\";
+const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445555}\\";
+const std::string kList = "dos-list 16383 ";
 
 TEST(ResolveDriveSpec, Forms) {
     const struct {
