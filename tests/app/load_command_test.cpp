@@ -27,6 +27,9 @@ const std::string kUsage =
 const std::string kOnline = "{E}Volume already online - abort\r\n{7}";
 const std::string kLoaded = "{E}Media already loaded - abort\r\n{7}";
 const std::string kPress = "Press any key to close";
+const std::string kNt4 =
+    "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - "
+    "abort\r\n\r\n";
 const std::string kLoading = "Loading media into E:\\ (";
 const std::string kVolumeE = "Bring volume E:\\ online (";
 const std::string kOk = "... OK\r\n{A}success{7}{7}\r\n\r\n";
@@ -245,9 +248,6 @@ Shown RunWith(const std::string& arguments, const std::string& script) {
 // Runs that neither wait nor ask the service.
 TEST(LoadCommand, RequestsAndRefusals) {
     const std::string kCdFailed = Failed("NOT_SUPPORTED");
-    const std::string kNt4 =
-        "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - "
-        "abort\r\n\r\n";
     const struct {
         std::string arguments, script, output;
         DWORD exitCode;
@@ -304,7 +304,6 @@ TEST(LoadCommand, RequestsAndRefusals) {
          kCdProbe + kRequests},
         {"E: -na", "cd screen=0", kLoading + ")... err=NOT_SUPPORTED\r\nfailed\r\n\r\n", 1,
          kCdProbe + kRequests},  // not a console: no colour call
-        {"E:", "cd win98", kNt4, 2, ""},
         {"", "", kBanner + kUsage, 2, ""},
         {"E: -na -na -na -na -na -na", "", kBanner + kUsage, 2, ""},  // eight arguments
         {"/na -na", "", kBanner + kUsage, 2, ""},                     // an option as the DriveSpec
@@ -351,6 +350,8 @@ TEST(LoadCommand, WaitsAndKeys) {
          300},
         {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load-ok visible", kLoaded, 0, "flush ",
          10},  // one poll
+        {"E:", "cd win98 own key-a", kNt4 + kPress, 2,
+         "sleep 100 flush " + Repeat("sleep 100 peek ", 24) + "sleep 100 ", 2600},
         {"E: -n -n:0", "fixed loaded own released-b", kBanner + kOnline + kPress, 2,
          kPressAnyKey + "sleep 100 peek sleep 100 ", 400},
         {"E: -na -n:0", "fixed loaded visible", kOnline, 2, "sleep 100 ", 100},  // not our console
@@ -480,8 +481,8 @@ TEST(LoadCommand, ThroughTheService) {
          base, conversation},
         {"E: -na", "cd service slow", kLoading + ")" + Failed("SEM_TIMEOUT"), 1, cdOpens,
          base + "cancel wait ", cut},
-        {"E: -na", "cd service short", kLoading + ")" + Failed("INVALID_DATA"), 1, cdOpens, base,
-         cut},
+        {"E: -na", "fixed service short", kVolumeE + ")" + Failed("INVALID_DATA"), 1, fixedOpens,
+         base, cut},  // the second request gets the error that ended the conversation
         {"E: -na", "cd service long", kLoading + ")" + Failed("INVALID_DATA"), 1, cdOpens, base,
          cut},
     };

@@ -103,11 +103,22 @@ inline DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
     *processId = ours ? GetCurrentProcessId() : 4;
     return 1;
 }
-inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE, PCONSOLE_SCREEN_BUFFER_INFO info) {
+// The console calls take the console's own buffers, the screen buffer or the
+// input buffer (Microsoft, "GetConsoleScreenBufferInfo", "ReadConsoleInput":
+// "A handle to the console screen buffer", "to the console input buffer");
+// any other handle fails.
+inline bool IsStandard(HANDLE handle, DWORD which) {
+    if (handle == GetStdHandle(which)) return true;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+}
+inline BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE output, PCONSOLE_SCREEN_BUFFER_INFO info) {
+    if (!IsStandard(output, STD_OUTPUT_HANDLE)) return FALSE;
     info->wAttributes = Fake().attributes;
     return Fake().attributes != 0;
 }
-inline BOOL WINAPI SetConsoleTextAttribute(HANDLE, WORD attributes) {
+inline BOOL WINAPI SetConsoleTextAttribute(HANDLE output, WORD attributes) {
+    if (!IsStandard(output, STD_OUTPUT_HANDLE)) return FALSE;
     char marker[16];
     DWORD written;
     return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), marker, wsprintfA(marker, "{%X}", attributes),
@@ -119,14 +130,17 @@ inline void WINAPI Sleep(DWORD milliseconds) {
 }
 
 // Signalled when a record is due within the time; the clock moves to it.
-inline DWORD WINAPI WaitForSingleObject(HANDLE, DWORD milliseconds) {
+inline DWORD WINAPI WaitForSingleObject(HANDLE input, DWORD milliseconds) {
+    if (!IsStandard(input, STD_INPUT_HANDLE)) return WAIT_FAILED;
     if (!Fake().inputIsConsole) return WAIT_OBJECT_0;
     LONG until = Fake().input.empty() ? LONG_MAX : (LONG)(Fake().input.front().first - Fake().now);
     Fake().Advance(until <= (LONG)milliseconds ? std::max(until, 0L) : milliseconds);
     return until <= (LONG)milliseconds ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
-inline BOOL TakeRecords(PINPUT_RECORD records, DWORD length, LPDWORD count, bool remove) {
+inline BOOL TakeRecords(HANDLE input, PINPUT_RECORD records, DWORD length, LPDWORD count,
+                        bool remove) {
+    if (!IsStandard(input, STD_INPUT_HANDLE)) return FALSE;
     // An hour without the key a test meant to type: unreadable, so the wait ends.
     if (!Fake().inputIsConsole || Fake().now - Fake().start > 3600000) return FALSE;
     *count = (DWORD)std::min<size_t>(length, Fake().Due());
@@ -134,15 +148,16 @@ inline BOOL TakeRecords(PINPUT_RECORD records, DWORD length, LPDWORD count, bool
     if (remove) Fake().input.erase(Fake().input.begin(), Fake().input.begin() + *count);
     return TRUE;
 }
-inline BOOL WINAPI ReadConsoleInputA(HANDLE, PINPUT_RECORD r, DWORD n, LPDWORD count) {
-    return TakeRecords(r, n, count, true);
+inline BOOL WINAPI ReadConsoleInputA(HANDLE input, PINPUT_RECORD r, DWORD n, LPDWORD count) {
+    return TakeRecords(input, r, n, count, true);
 }
-inline BOOL WINAPI PeekConsoleInputA(HANDLE, PINPUT_RECORD r, DWORD n, LPDWORD count) {
+inline BOOL WINAPI PeekConsoleInputA(HANDLE input, PINPUT_RECORD r, DWORD n, LPDWORD count) {
     Fake().Note("peek");
-    return TakeRecords(r, n, count, false);
+    return TakeRecords(input, r, n, count, false);
 }
-inline BOOL WINAPI FlushConsoleInputBuffer(HANDLE) {
+inline BOOL WINAPI FlushConsoleInputBuffer(HANDLE input) {
     Fake().Note("flush");
+    if (!IsStandard(input, STD_INPUT_HANDLE)) return FALSE;
     Fake().input.erase(Fake().input.begin(), Fake().input.begin() + Fake().Due());
     return TRUE;
 }

@@ -20,6 +20,8 @@ TEST(ResolveDriveSpec, Forms) {
     } rows[] = {
         {"E:", "", kVolumeName, "E:\\", ""},
         {"E:\\", "", kVolumeName, "E:\\", ""},
+        {"A:", "", kCardVolume, "A:\\", ""},
+        {"Z:\\", "", kCardVolume, "Z:\\", ""},
         {"C:\\MNT\\CARD", "", kCardVolume, "C:\\MNT\\CARD\\", ""},
         {"F:\\ANYTHING", "by-target", "", "F:", ""},
         {"E:\\ANYTHING", "by-target", kVolumeName, "E:", kList},
@@ -51,6 +53,8 @@ TEST(ResolveDriveSpec, Forms) {
         FakeDevice fake;
         fake.mountPoints["E:\\"] = kVolumeName;
         fake.mountPoints["C:\\MNT\\CARD\\"] = kCardVolume;
+        fake.mountPoints["A:\\"] = kCardVolume;
+        fake.mountPoints["Z:\\"] = kCardVolume;
         fake.volumePaths["C:\\MNT\\CARD\\DCIM"] = "C:\\MNT\\CARD\\";
         lstrcpyA(OwnVolumeName, kCardVolume.c_str());
         DosDeviceListSize = kDosDeviceListStart;
