@@ -278,7 +278,7 @@ TEST(LoadCommand, RequestsAndRefusals) {
         {"E: -na -r:5", "cd loaded", kLoaded, 2, kCdProbe + "root "},
         {"E: -na", "fixed loaded", kOnline, 2, kDiskProbe + "root "},
         {"E: -na", "removable loaded huge", kLoaded, 2, kDiskProbe + "root "},
-        {"E: /force -na", "cd loaded", kLoading + ")" + kCdFailed, 1,
+        {"E: /force -na -na -na -na", "cd loaded", kLoading + ")" + kCdFailed, 1,
          kCdProbe + "root " + kRequests},
         {"E: -na", "cd loaded unmounted", kLoading + ")" + kCdFailed, 1,
          kCdProbe + "root " + kRequests},
@@ -344,6 +344,7 @@ TEST(LoadCommand, WaitsAndKeys) {
          "sleep 100 flush*2 ", 1100},
         {"E: -w:5 -w:20000 -NAx", "cd load-ok visible", kLoaded, 0, "flush ", 10000},
         {"E: -w:2000 -na", "cd load-ok visible shift-a", kLoaded, 0, "flush ", 2000},
+        {"E: -w:2000 -na", "cd load-ok", kLoaded, 0, "", 0},  // nobody sees it: no pause
         {"E: -w:2000 -na", "cd load-ok visible a-then-b", kLoaded, 0, "flush ", 2000},
         {"E: -w:2000 -na", "cd load-ok visible code-0", kLoaded, 0, "flush*2 ", 300},
         {"E: -w:300 -na", "cd load-ok visible input-not-console", kLoaded, 0, "flush sleep 10*30 ",
