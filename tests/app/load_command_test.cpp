@@ -304,7 +304,6 @@ TEST(LoadCommand, RequestsAndRefusals) {
          kCdProbe + kRequests},
         {"E: -na", "cd screen=0", kLoading + ")... err=NOT_SUPPORTED\r\nfailed\r\n\r\n", 1,
          kCdProbe + kRequests},  // not a console: no colour call
-        {"", "", kBanner + kUsage, 2, ""},
         {"E: -na -na -na -na -na -na", "", kBanner + kUsage, 2, ""},  // eight arguments
         {"/na -na", "", kBanner + kUsage, 2, ""},                     // an option as the DriveSpec
         {"-F", "", kBanner + kUsage, 2, ""},
@@ -351,6 +350,9 @@ TEST(LoadCommand, WaitsAndKeys) {
          300},
         {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load-ok visible", kLoaded, 0, "flush ",
          10},  // one poll
+        {"", "own key-a", kBanner + kUsage + kPress, 2,
+         "sleep 100 flush " + Repeat("sleep 100 peek ", 24) + "sleep 100 ",
+         2600},  // a double-click
         {"E:", "cd win98 own key-a", kNt4 + kPress, 2,
          "sleep 100 flush " + Repeat("sleep 100 peek ", 24) + "sleep 100 ", 2600},
         {"E: -n -n:0", "fixed loaded own released-b", kBanner + kOnline + kPress, 2,
