@@ -89,7 +89,10 @@ std::vector<CheckAnswer> CheckAnswers(const std::string& list) {
             return word == entry.word;
         };
         auto status = std::find_if(std::begin(kDriveStatuses), std::end(kDriveStatuses), named);
-        EXPECT_NE(status, std::end(kDriveStatuses)) << word;
+        if (status == std::end(kDriveStatuses)) {
+            ADD_FAILURE() << "no drive status " << word;
+            continue;
+        }
         answers.push_back({status->status, holdMs});
     }
     return answers;
@@ -326,6 +329,8 @@ TEST(LoadCommand, WaitsAndKeys) {
     const std::string kInvalidQ = "{E}invalid drive Q: - abort\r\n\r\n{7}";
     const std::string kLoaded = kLoading + ")" + kOk;
     const std::string kPressAnyKey = "sleep 100*2 flush ";  // then peeks until a key ends it
+    const std::string kUntilKeyA =
+        "sleep 100 flush " + Repeat("sleep 100 peek ", 24) + "sleep 100 ";
     const struct {
         std::string arguments, script, output;
         DWORD exitCode;
@@ -349,12 +354,9 @@ TEST(LoadCommand, WaitsAndKeys) {
         {"E: -w:300 -na", "cd load-ok visible input-not-console", kLoaded, 0, "flush sleep 10*30 ",
          300},
         {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load-ok visible", kLoaded, 0, "flush ",
-         10},  // one poll
-        {"", "own key-a", kBanner + kUsage + kPress, 2,
-         "sleep 100 flush " + Repeat("sleep 100 peek ", 24) + "sleep 100 ",
-         2600},  // a double-click
-        {"E:", "cd win98 own key-a", kNt4 + kPress, 2,
-         "sleep 100 flush " + Repeat("sleep 100 peek ", 24) + "sleep 100 ", 2600},
+         10},                                                               // one poll
+        {"", "own key-a", kBanner + kUsage + kPress, 2, kUntilKeyA, 2600},  // a double-click
+        {"E:", "cd win98 own key-a", kNt4 + kPress, 2, kUntilKeyA, 2600},
         {"E: -n -n:0", "fixed loaded own released-b", kBanner + kOnline + kPress, 2,
          kPressAnyKey + "sleep 100 peek sleep 100 ", 400},
         {"E: -na -n:0", "fixed loaded visible", kOnline, 2, "sleep 100 ", 100},  // not our console

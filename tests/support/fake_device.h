@@ -124,6 +124,7 @@ inline BOOL Fail(DWORD error) {
 inline DWORD ErrorOfStatus(LONG status) {
     for (const DriveStatus& entry : kDriveStatuses)
         if (entry.status == status) return entry.error;
+    Require(false, "a status with no Win32 error: " + std::to_string(status));
     return ERROR_MR_MID_NOT_FOUND;
 }
 
