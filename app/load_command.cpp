@@ -23,15 +23,7 @@
 #include "volume/media_probes.h"
 #include "volume/resolve_drive.h"
 #include <new>
-
-enum : DWORD {
-    // Needs a handle with read access.
-    kIoctlStorageLoadMedia = 0x2D480C,
-    // The same request for a handle opened for its attributes only.
-    kIoctlStorageLoadMedia2 = 0x2D080C,
-    // Needs a handle with read and write access.
-    kIoctlVolumeOnline = 0x56C008,
-};
+#include <winioctl.h>
 
 enum {
     kMinArgs = 2,
@@ -128,7 +120,7 @@ static int LoadAndBringOnline(const char* volumeDevicePath, const char* shownNam
                               UINT driveType, const LoadOptions& options) {
     BOOL loaded = SendVolumeControl(loadCode);
     DWORD loadError = GetLastError();
-    BOOL online = SendVolumeControl(kIoctlVolumeOnline);
+    BOOL online = SendVolumeControl(IOCTL_VOLUME_ONLINE);
     BOOL success = loaded || online;
     if (driveType == DRIVE_CDROM) {
         success = loaded;
@@ -199,18 +191,19 @@ static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
         return kExitFailed;
     }
 
-    DWORD loadCode = kIoctlStorageLoadMedia;
+    DWORD loadCode = IOCTL_STORAGE_LOAD_MEDIA;
     BOOL deviceGone = OpenVolumeHandle(volumeDevicePath);
     if (m_hVol == INVALID_HANDLE_VALUE) {
         // Not ours to open: the service opens it and sends the requests for us.
         ServiceClient = new (AllocZeroed(sizeof(CommandPipeClient))) CommandPipeClient;
         if (!ServiceClient->Connect()) {
             // No service to ask: the handle we have takes the load request
-            // meant for it, and the online request is refused by name.
+            // meant for it (the first load request needs read access, this
+            // one none), and the online request is refused by name.
             ReleaseServiceClient();
             m_hVol = hVolInfo;
             hVolInfo = INVALID_HANDLE_VALUE;
-            loadCode = kIoctlStorageLoadMedia2;
+            loadCode = IOCTL_STORAGE_LOAD_MEDIA2;
         } else if (!ServiceClient->SendCommand(PIPE_CMD_OPEN_VOLUME, 0, volumeDevicePath, 0)) {
             Device.CloseHandle(hVolInfo);
             ConPrintf("\nerror opening %s\n", volumeDevicePath);

@@ -4,15 +4,20 @@
 // medium is ready; once it is, the volume must name its file system. A
 // volume of any other drive is ready when its file system answers. Each poll
 // sleeps between questions and a pending question is cancelled at the
-// deadline, so the wait costs no processor time and never runs over. A key
-// (as for -w) or Ctrl+C ends it early.
+// deadline, so the wait costs no processor time. A driver in the middle of a
+// retry may finish it before the cancel takes (the cdrom driver sleeps up to
+// 10 s between retries), so on such a drive the wait may end up to about 10 s
+// after its limit; the time it reports never goes past the limit. A key (as
+// for -w) or Ctrl+C ends it early.
 #include "app/ready_wait.h"
 #include "app/load_command.h"
+#include "base/system_codes.h"
 #include "console/con_printf.h"
 #include "console/console_calls.h"
 #include "console/console_session.h"
 #include "console/key_waits.h"
 #include "diag/error_names.h"
+#include "volume/device_calls.h"
 #include "volume/ready_check.h"
 
 enum {
@@ -21,8 +26,6 @@ enum {
     // Some drives say "no medium" before "becoming ready" after the tray closes.
     kNoMediumGraceMs = 5000,
     kGoneOpensInRow = 2,
-    // "A device which does not exist was specified"; older headers lack it.
-    kErrorNoSuchDevice = 433,
 };
 
 enum PollVerdict {
@@ -41,6 +44,7 @@ struct ReadyWait {
     BOOL asksDrive;
     DWORD start;
     DWORD limitMs;
+    LastNtStatusFunction lastNtStatus;  // looked up once, before the first check
     int goneOpens;
     DWORD error;           // the latest error seen, named when the wait fails
     BOOL lacksFileSystem;  // the volume answered, without a file system it knows
@@ -66,22 +70,25 @@ static PollVerdict SleepWithinDeadline(const ReadyWait& wait, DWORD sliceMs) {
 
 static BOOL IsGoneError(DWORD error) {
     return error == ERROR_DEV_NOT_EXIST || error == ERROR_FILE_NOT_FOUND ||
-           error == ERROR_PATH_NOT_FOUND || error == kErrorNoSuchDevice;
+           error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_SUCH_DEVICE;
 }
 
 // The volume's file system. A drive with removable media whose disc has
-// none (a blank disc in a burner) is ready all the same.
-static PollVerdict CheckVolume(ReadyWait* wait) {
+// none (a blank disc in a burner) is ready all the same, and so is a drive
+// that said ready while another program's handle holds its disc mounted as
+// RAW, whose root then calls the question an invalid parameter.
+static PollVerdict CheckVolume(ReadyWait* wait, BOOL driveSaidReady) {
     if (ReadFileSystemName(wait->volumeDevicePath, wait->fileSystem)) return kPollReady;
     wait->error = GetLastError();
     wait->lacksFileSystem = wait->error == ERROR_UNRECOGNIZED_VOLUME;
     if (wait->lacksFileSystem && wait->asksDrive) return kPollReady;
+    if (driveSaidReady && wait->error == ERROR_INVALID_PARAMETER) return kPollReady;
     return kPollAgain;
 }
 
 static PollVerdict AskDrive(ReadyWait* wait) {
     ReadyCheck check;
-    if (!StartReadyCheck(wait->volumeDevicePath, &check)) {
+    if (!StartReadyCheck(wait->volumeDevicePath, wait->lastNtStatus, &check)) {
         wait->error = GetLastError();
         wait->goneOpens = IsGoneError(wait->error) ? wait->goneOpens + 1 : 0;
         return wait->goneOpens >= kGoneOpensInRow ? kPollGone : kPollAgain;
@@ -92,10 +99,14 @@ static PollVerdict AskDrive(ReadyWait* wait) {
         verdict = SleepWithinDeadline(*wait, kAnsweredPollMs);
     DWORD error = 0;
     LONG status = FinishReadyCheck(&check, &error);
+    if (error == ERROR_SUCCESS) {
+        // Also when the answer came while the check was being given up.
+        PollVerdict volume = CheckVolume(wait, TRUE);
+        return volume == kPollAgain ? verdict : volume;
+    }
     if (verdict != kPollAgain) return verdict;
-    if (error == ERROR_SUCCESS) return CheckVolume(wait);
     wait->error = error;
-    if (status == kStatusNoMediaInDevice)
+    if (status == STATUS_NO_MEDIA_IN_DEVICE)
         return ElapsedMs(*wait) < kNoMediumGraceMs ? kPollAgain : kPollNoMedium;
     switch (error) {
     case ERROR_MEDIA_CHANGED:
@@ -106,7 +117,7 @@ static PollVerdict AskDrive(ReadyWait* wait) {
     case ERROR_INVALID_FUNCTION:
     case ERROR_NOT_SUPPORTED:
         // A drive that cannot be asked: its volume answers instead.
-        return CheckVolume(wait);
+        return CheckVolume(wait, FALSE);
     default:
         // Not ready yet, or another program holds the drive for a moment.
         return kPollAgain;
@@ -115,7 +126,7 @@ static PollVerdict AskDrive(ReadyWait* wait) {
 
 static PollVerdict Poll(ReadyWait* wait) {
     if (ElapsedMs(*wait) >= wait->limitMs) return kPollTimedOut;
-    return wait->asksDrive ? AskDrive(wait) : CheckVolume(wait);
+    return wait->asksDrive ? AskDrive(wait) : CheckVolume(wait, FALSE);
 }
 
 static PollVerdict WaitForVerdict(ReadyWait* wait) {
@@ -135,6 +146,7 @@ int WaitUntilReady(const char* volumeDevicePath, UINT driveType, const char* dis
     wait.volumeDevicePath = volumeDevicePath;
     wait.asksDrive = driveType == DRIVE_CDROM || driveType == DRIVE_REMOVABLE;
     wait.limitMs = seconds * 1000;
+    wait.lastNtStatus = Device.FindLastNtStatus();
     wait.goneOpens = 0;
     wait.error = ERROR_NOT_READY;
     wait.lacksFileSystem = FALSE;
@@ -146,7 +158,8 @@ int WaitUntilReady(const char* volumeDevicePath, UINT driveType, const char* dis
     wait.start = ConsoleCall.GetTickCount();
     PollVerdict verdict = WaitForVerdict(&wait);
     StoppableWaitRuns = FALSE;
-    DWORD elapsedSeconds = ElapsedMs(wait) / 1000;
+    // A slow cancel may end the wait past its limit, which it never reports.
+    DWORD elapsedSeconds = AtMost(ElapsedMs(wait), wait.limitMs) / 1000;
 
     *word = "not ready";
     *color = kColorYellow;

@@ -17,10 +17,14 @@ extern char OwnModulePath[kPathChars];
 // The volume that holds the program file, found at start; empty if unknown.
 extern char OwnVolumeName[kOwnVolumeChars];
 
-// GetModuleFileNameA, replaceable so tests can stand for Windows XP, which
-// leaves a path it had to cut without its closing zero.
+// GetModuleFileNameA and GetModuleFileNameW, replaceable so tests can stand
+// for Windows XP, which leaves a path it had to cut without its closing zero.
 extern DWORD(WINAPI* ModuleFileNameCall)(HMODULE module, LPSTR path, DWORD maxChars);
+extern DWORD(WINAPI* ModuleFileNameWCall)(HMODULE module, LPWSTR path, DWORD maxChars);
 DWORD WINAPI SystemModuleFileName(HMODULE module, LPSTR path, DWORD maxChars);
+DWORD WINAPI SystemModuleFileNameW(HMODULE module, LPWSTR path, DWORD maxChars);
 // The program file's path into kPathChars characters; empty when it is
 // unknown or does not fit, for a cut path names another file.
 void ReadModulePath(char* path);
+// The same in wide characters; FALSE (and no path) when unknown or cut.
+BOOL ReadModulePathW(WCHAR* path);

@@ -28,6 +28,10 @@ static DWORD WINAPI SystemGetWindowThreadProcessId(HWND window, LPDWORD processI
     return GetWindowThreadProcessId(window, processId);
 }
 
+static HWND WINAPI SystemGetAncestor(HWND window, UINT flags) {
+    return GetAncestor(window, flags);
+}
+
 static BOOL WINAPI SystemIsWindowVisible(HWND window) {
     return IsWindowVisible(window);
 }
@@ -72,6 +76,7 @@ extern constexpr ConsoleCalls SystemConsoleCalls = {
     SystemGetClassNameA,
     SystemGetConsoleProcessList,
     SystemGetWindowThreadProcessId,
+    SystemGetAncestor,
     SystemIsWindowVisible,
     SystemGetConsoleScreenBufferInfo,
     SystemSetConsoleTextAttribute,

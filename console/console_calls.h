@@ -1,6 +1,6 @@
 // The program's seam in front of the console calls whose answers decide what
 // the program does: which host the console window belongs to, who owns it,
-// which processes share the console and whether the window is visible,
+// which processes share the console and whether the window or its owner is visible,
 // what the screen's colours are, the colour call, the clock and sleeps of the
 // waits, and the reads of console input.
 //
@@ -16,6 +16,7 @@ struct ConsoleCalls {
     // 0 where the system does not have it (Windows 2000).
     DWORD(WINAPI* GetConsoleProcessList)(LPDWORD processIds, DWORD maxCount);
     DWORD(WINAPI* GetWindowThreadProcessId)(HWND window, LPDWORD processId);
+    HWND(WINAPI* GetAncestor)(HWND window, UINT flags);
     BOOL(WINAPI* IsWindowVisible)(HWND window);
     BOOL(WINAPI* GetConsoleScreenBufferInfo)(HANDLE output, PCONSOLE_SCREEN_BUFFER_INFO info);
     BOOL(WINAPI* SetConsoleTextAttribute)(HANDLE output, WORD attributes);

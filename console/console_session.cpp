@@ -80,7 +80,11 @@ BOOL ConsoleSession::IsOwnConsole() {
     return processId == GetCurrentProcessId();
 }
 
+// A pseudo console's own window is never shown: the user sees the window
+// of its terminal, which owns it. A host that shows no window (automation)
+// leaves it unowned, so nobody sees the console.
 BOOL IsConsoleVisible() {
     HWND window = ConsoleCall.GetConsoleWindow();
-    return ConsoleCall.IsWindowVisible(window) || IsPseudoConsoleWindow(window);
+    if (IsPseudoConsoleWindow(window)) window = ConsoleCall.GetAncestor(window, GA_ROOTOWNER);
+    return ConsoleCall.IsWindowVisible(window);
 }

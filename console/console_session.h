@@ -33,7 +33,7 @@ extern volatile LONG StoppableWaitRuns;
 extern volatile LONG StopRequested;
 
 // Whether the user sees the console: its window is visible, or it is a
-// pseudo console, shown by its terminal.
+// pseudo console whose terminal shows a window.
 BOOL IsConsoleVisible();
 // The attributes SetTextColor writes for a colour, given the saved ones.
 WORD ColorAttributes(WORD savedAttributes, WORD color);

@@ -50,18 +50,18 @@ BOOL FindPressedCharacterKey(const INPUT_RECORD* records, DWORD count) {
     return FALSE;
 }
 
-// One poll: waits up to kSleepPollMs for input and reads it; TRUE with its
+// One poll: waits up to milliseconds for input and reads it; TRUE with its
 // code in *key when the remembered key was released.
-static BOOL PollKeyRelease(HANDLE input, WORD* key) {
+static BOOL PollKeyRelease(HANDLE input, DWORD milliseconds, WORD* key) {
     INPUT_RECORD records[kSleepRecords];
-    DWORD waited = ConsoleCall.WaitForSingleObject(input, kSleepPollMs);
+    DWORD waited = ConsoleCall.WaitForSingleObject(input, milliseconds);
     if (waited == WAIT_TIMEOUT) return FALSE;
     DWORD count = 0;
     // A handle that is not a console is signalled at once and cannot be
     // read; sleep instead of turning the wait into a busy loop.
     if (waited != WAIT_OBJECT_0 ||
         !ConsoleCall.ReadConsoleInputA(input, records, kSleepRecords, &count)) {
-        ConsoleCall.Sleep(kSleepPollMs);
+        ConsoleCall.Sleep(milliseconds);
         return FALSE;
     }
     return FindReleasedKey(records, count, &RememberedKey, key);
@@ -74,7 +74,7 @@ DWORD SleepOrKey(DWORD milliseconds) {
     ConsoleCall.FlushConsoleInputBuffer(input);
     while (ConsoleCall.GetTickCount() - start < milliseconds) {
         WORD key = 0;
-        if (PollKeyRelease(input, &key)) {
+        if (PollKeyRelease(input, kSleepPollMs, &key)) {
             ConsoleCall.FlushConsoleInputBuffer(input);
             return key;
         }
@@ -86,16 +86,20 @@ BOOL SleepUnlessStopped(DWORD milliseconds) {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     BOOL keysCount = IsConsoleVisible();
     DWORD start = ConsoleCall.GetTickCount();
-    while (!StopRequested && ConsoleCall.GetTickCount() - start < milliseconds) {
+    for (;;) {
+        DWORD elapsed = ConsoleCall.GetTickCount() - start;
+        if (StopRequested || elapsed >= milliseconds) return StopRequested;
+        // The last slice ends where the wait does, never after it.
+        DWORD sliceMs = milliseconds - elapsed;
+        if (sliceMs > kSleepPollMs) sliceMs = kSleepPollMs;
         WORD key = 0;
         if (!keysCount) {
-            ConsoleCall.Sleep(kSleepPollMs);
-        } else if (PollKeyRelease(input, &key)) {
+            ConsoleCall.Sleep(sliceMs);
+        } else if (PollKeyRelease(input, sliceMs, &key)) {
             ConsoleCall.FlushConsoleInputBuffer(input);
             return TRUE;
         }
     }
-    return StopRequested;
 }
 
 DWORD ConsoleSession::SleepOrKeyIfVisible(DWORD milliseconds) {

@@ -44,6 +44,7 @@ static const ErrorNameEntry ErrorNames[] = {
     {232u, "ERROR_NO_DATA"},
     {233u, "ERROR_PIPE_NOT_CONNECTED"},
     {234u, "ERROR_MORE_DATA"},
+    {433u, "NO_SUCH_DEVICE"},
     {535u, "PIPE_CONNECTED"},
     {536u, "PIPE_LISTENING"},
     {618u, "UNSUPPORTED_COMPRESSION"},

@@ -5,6 +5,7 @@
 // needs, and a DLL of that name beside the program is never picked up.
 #include "diag/version_stamp.h"
 #include "base/memory.h"
+#include "base/process_records.h"
 #include "console/con_printf.h"
 #include "diag/load_system_library.h"
 
@@ -56,10 +57,8 @@ static BOOL ReadStampWith(HMODULE version, VersionStamp* stamp) {
         return FALSE;
     }
 
-    WCHAR path[MAX_PATH];
-    // Windows XP leaves a path it had to cut without its zero.
-    DWORD pathChars = GetModuleFileNameW(0, path, MAX_PATH);
-    if (pathChars == 0 || pathChars >= MAX_PATH) return FALSE;
+    WCHAR path[kPathChars];
+    if (!ReadModulePathW(path)) return FALSE;
     FillBytes(stamp, 0, sizeof *stamp);
 
     BYTE info[1024];

@@ -38,8 +38,8 @@ static BOOL WINAPI Done(HANDLE) {
     return TRUE;
 }
 
-static LONG WINAPI NoStatus() {
-    return 0;
+static LastNtStatusFunction WINAPI NoStatusLookup() {
+    return nullptr;
 }
 
 static void Report(const char* what, const char* input, ULONGLONG cpuBefore, DWORD start) {
@@ -64,7 +64,7 @@ int main() {
     Device.GetOverlappedResult = CheckResult;
     Device.CancelIo = Done;
     Device.CloseHandle = Done;
-    Device.GetLastNtStatus = NoStatus;
+    Device.FindLastNtStatus = NoStatusLookup;
     const char* word = 0;
     WORD color = 0;
     cpuBefore = ProcessCpu100ns();

@@ -42,10 +42,7 @@ static DWORD ReadDword(const BYTE* data, DWORD returnedBytes, DWORD offset) {
     return value;
 }
 
-// The text that starts at offset, inside the returned bytes, and runs to its
-// zero in the zero-filled answer buffer, cut to kProductNameChars - 1
-// characters and never read past the buffer's end; no text otherwise.
-static void ReadDescriptorText(const BYTE* data, DWORD returnedBytes, DWORD offset, char* text) {
+void ReadDescriptorText(const BYTE* data, DWORD returnedBytes, DWORD offset, char* text) {
     DWORD length = 0;
     if (offset != 0 && offset < returnedBytes)
         while (length < kProductNameChars - 1 && offset + length < kDescriptorBytes &&

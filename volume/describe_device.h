@@ -23,6 +23,11 @@ enum {
 void DescribeFromDescriptor(const BYTE* descriptor, DWORD returnedBytes, DWORD* busType,
                             char* description, char* productName);
 
+// The text that starts at offset, inside the returned bytes, and runs to its
+// zero in the zero-filled answer buffer, into kProductNameChars bytes: cut to
+// 127 characters and never read past the buffer's end; no text otherwise.
+void ReadDescriptorText(const BYTE* descriptor, DWORD returnedBytes, DWORD offset, char* text);
+
 // Reads the extent count and up to maxNumbers disk numbers; extents that lie
 // past returnedBytes are not counted.
 void ParseDiskExtents(const BYTE* extents, DWORD returnedBytes, LONG* count, DWORD* diskNumbers,

@@ -63,15 +63,11 @@ static BOOL WINAPI SystemGetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName
                                  fileSystemNameChars);
 }
 
-typedef LONG(WINAPI* RtlGetLastNtStatusFunction)();
-
 // ntdll is in every process; it is looked up, not imported, to keep the
 // imports to the three libraries the program always had.
-static LONG WINAPI SystemGetLastNtStatus() {
-    RtlGetLastNtStatusFunction getLastNtStatus = (RtlGetLastNtStatusFunction)(void*)GetProcAddress(
-        GetModuleHandleA("ntdll.dll"), "RtlGetLastNtStatus");
-    if (!getLastNtStatus) return 0;
-    return getLastNtStatus();
+static LastNtStatusFunction WINAPI SystemFindLastNtStatus() {
+    return (LastNtStatusFunction)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"),
+                                                       "RtlGetLastNtStatus");
 }
 
 static BOOL WINAPI SystemCloseHandle(HANDLE handle) {
@@ -84,7 +80,7 @@ extern constexpr DeviceCalls SystemDeviceCalls = {
     SystemGetVolumePathNameA,    SystemGetDriveTypeA,
     SystemGetCurrentDirectoryA,  SystemGetDiskFreeSpaceExA,
     SystemGetOverlappedResult,   SystemCancelIo,
-    SystemGetVolumeInformationA, SystemGetLastNtStatus,
+    SystemGetVolumeInformationA, SystemFindLastNtStatus,
     SystemCloseHandle,
 };
 

@@ -3,13 +3,15 @@
 //
 // Every open of a volume or disk, every control request, every lookup of a
 // volume name, DOS device or the current directory, the size and file system
-// of a mounted volume, the NT status of a failed request and the close of
+// of a mounted volume, the lookup of the NT status of a failed request and the close of
 // such handles goes through Device. The program fills it with the Win32 functions; tests may
 // replace entries with scripted answers to produce situations that no test machine can (a disc in a
 // drive, a volume that refuses to open). All decisions stay above the seam, in the program's own
 // code.
 #pragma once
 #include <windows.h>
+
+typedef LONG(WINAPI* LastNtStatusFunction)();
 
 struct DeviceCalls {
     HANDLE(WINAPI* CreateFileA)
@@ -34,9 +36,9 @@ struct DeviceCalls {
     (LPCSTR rootPath, LPSTR volumeName, DWORD volumeNameChars, LPDWORD serialNumber,
      LPDWORD maxComponentChars, LPDWORD fileSystemFlags, LPSTR fileSystemName,
      DWORD fileSystemNameChars);
-    // The NT status behind the thread's last error (RtlGetLastNtStatus); 0
-    // where ntdll does not have it (Windows 2000).
-    LONG(WINAPI* GetLastNtStatus)();
+    // ntdll's RtlGetLastNtStatus, which reads the NT status behind the thread's
+    // last error; null where ntdll does not have it (Windows 2000).
+    LastNtStatusFunction(WINAPI* FindLastNtStatus)();
     BOOL(WINAPI* CloseHandle)(HANDLE handle);
 };
 

@@ -2,9 +2,10 @@
 //
 // An optical drive is asked directly; every other drive counts as loaded when
 // its volume reports at least 1 MiB, because a card reader without a card
-// still has a volume, of length 0. Asking an optical drive re-allows removal
-// of its medium every time, so a lock left by another program does not
-// survive a run of this one.
+// still has a volume, of length 0. Where the length cannot be read, a file
+// system mounted on the volume shows that the medium is there. Asking an
+// optical drive re-allows removal of its medium every time, so a lock left by
+// another program does not survive a run of this one.
 #include "volume/media_probes.h"
 #include "console/con_printf.h"
 #include "diag/error_names.h"
@@ -39,11 +40,6 @@ static BOOL IsOpticalMediaPresent(const char* volumeDevicePath) {
     return present;
 }
 
-BOOL IsMediaPresent(const char* volumeDevicePath, UINT driveType) {
-    if (driveType == DRIVE_CDROM) return IsOpticalMediaPresent(volumeDevicePath);
-    return (LONG)GetDiskSizeMB(volumeDevicePath) > 0;
-}
-
 BOOL IsVolumeMounted(const char* volumeDevicePath) {
     char root[kPathChars];
     if (lstrlenA(volumeDevicePath) > kPathChars - 2) return FALSE;
@@ -66,30 +62,39 @@ static LengthAnswer QueryLength(const char* path, DWORD access, GET_LENGTH_INFOR
     return answered ? kAnswered : kRefused;
 }
 
-// The size of the file system mounted on the volume, which its root answers
-// to any user who may list it: a standard user gets no read access to a
-// fixed volume, and so no length.
-static DWORD MountedVolumeSizeMB(const char* devicePath) {
-    char root[kSizePathChars + 1];
-    ULARGE_INTEGER totalBytes;
-    wsprintfA(root, "%s\\", devicePath);
-    if (!Device.GetDiskFreeSpaceExA(root, 0, &totalBytes, 0)) return 0;
-    return (DWORD)(totalBytes.QuadPart >> 20);
-}
-
-DWORD GetDiskSizeMB(const char* path) {
-    char devicePath[kSizePathChars];
-    // A longer path would have to be cut, and a cut path names another device.
-    if (lstrlenA(path) > kSizePathChars - 1) return 0;
-    lstrcpyA(devicePath, path);
-    StripTrailingChar(devicePath, '\\');
-
+// The medium's length in MiB (the low 32 bits of the quotient); FALSE when
+// neither handle got an answer: a standard user gets no read access to a
+// fixed volume, and Windows 2000 does not know the request.
+static BOOL ReadLengthMB(const char* devicePath, DWORD* sizeMB) {
     GET_LENGTH_INFORMATION length;
     length.Length.QuadPart = 0;
     LengthAnswer answer = QueryLength(devicePath, 0, &length);
     // Asked first on a handle without access rights, then with read access,
     // which the system requires of the length request.
     if (answer == kRefused) answer = QueryLength(devicePath, GENERIC_READ, &length);
-    if (answer != kAnswered) return MountedVolumeSizeMB(devicePath);
-    return (DWORD)((ULONGLONG)length.Length.QuadPart >> 20);
+    *sizeMB = (DWORD)((ULONGLONG)length.Length.QuadPart >> 20);
+    return answer == kAnswered;
+}
+
+// Whether a file system is mounted on the volume, as its root tells any user:
+// a size answered (whatever a quota makes of it) or a refusal to this user
+// can only come from a mounted file system.
+static BOOL RootHasFileSystem(const char* devicePath) {
+    char root[kSizePathChars + 1];
+    ULARGE_INTEGER totalBytes;
+    wsprintfA(root, "%s\\", devicePath);
+    if (Device.GetDiskFreeSpaceExA(root, 0, &totalBytes, 0)) return TRUE;
+    return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+BOOL IsMediaPresent(const char* volumeDevicePath, UINT driveType) {
+    if (driveType == DRIVE_CDROM) return IsOpticalMediaPresent(volumeDevicePath);
+    char devicePath[kSizePathChars];
+    // A longer path would have to be cut, and a cut path names another device.
+    if (lstrlenA(volumeDevicePath) > kSizePathChars - 1) return FALSE;
+    lstrcpyA(devicePath, volumeDevicePath);
+    StripTrailingChar(devicePath, '\\');
+    DWORD sizeMB = 0;
+    if (ReadLengthMB(devicePath, &sizeMB)) return (LONG)sizeMB > 0;
+    return RootHasFileSystem(devicePath);
 }

@@ -3,12 +3,8 @@
 // access rights, which neither mounts nor holds the drive.
 #pragma once
 #include <windows.h>
-
-enum : LONG {
-    kStatusSuccess = 0,
-    kStatusDeviceNotReady = (LONG)0xC00000A3,
-    kStatusNoMediaInDevice = (LONG)0xC0000178,
-};
+#include <ntstatus.h>
+#include "volume/device_calls.h"
 
 struct ReadyCheck {
     HANDLE device;
@@ -20,13 +16,16 @@ struct ReadyCheck {
 };
 
 // Opens the device and sends the check. FALSE when the device does not open,
-// with the open's error as the last error.
-BOOL StartReadyCheck(const char* volumeDevicePath, ReadyCheck* check);
+// with the open's error as the last error. lastNtStatus reads the status of
+// a check that fails at once; without it (null) that status is unknown.
+BOOL StartReadyCheck(const char* volumeDevicePath, LastNtStatusFunction lastNtStatus,
+                     ReadyCheck* check);
 // TRUE once the check has an answer.
 BOOL IsReadyCheckAnswered(ReadyCheck* check);
 // Ends the check, cancelling it when it has no answer yet, and closes the
-// handle. Returns the NT status of the answer (0 for success, or 0 when
-// unknown) with its Win32 error in *error (ERROR_SUCCESS for success).
+// handle. Returns the NT status of the answer (STATUS_SUCCESS for success,
+// and also when unknown) with its Win32 error in *error (ERROR_SUCCESS for
+// success). A cancelled check may still end with the drive's own answer.
 LONG FinishReadyCheck(ReadyCheck* check, DWORD* error);
 
 // The file system on the volume's root, into a kFileSystemNameChars buffer;

@@ -41,6 +41,7 @@ struct FakeConsole {
     bool ownedByUs = false;
     bool inputIsConsole = true;   // not a console: waits are signalled, reads fail
     bool pseudoConsole = false;   // Windows Terminal's host: a hidden stand-in window of its own
+    bool terminalShown = true;    // a pseudo console's terminal shows a window (automation: none)
     DWORD attachedProcesses = 2;  // sharing the console: 1 when started alone, as by a double-click
     WORD attributes = 0x07;       // 0: output is not a console (the screen cannot be read)
     DWORD start = 0xFFFFF000;     // near the wrap of the tick count
@@ -76,6 +77,7 @@ struct FakeConsole {
 namespace fake_console {
 
 HWND const kWindow = (HWND)0x7E57;
+HWND const kTerminalWindow = (HWND)0x7E58;
 inline FakeConsole& Fake() {
     return *FakeConsole::current;
 }
@@ -91,8 +93,16 @@ inline int WINAPI GetClassNameA(HWND, LPSTR name, int maxChars) {
 inline DWORD WINAPI GetConsoleProcessList(LPDWORD, DWORD) {
     return Fake().attachedProcesses;
 }
+// The terminal's window owns the pseudo console's, so GetAncestor(GA_ROOTOWNER)
+// gives the terminal's window (terminal pull request 13118); a host that shows
+// no window leaves it unowned.
+inline HWND WINAPI GetAncestor(HWND window, UINT flags) {
+    bool owned = flags == GA_ROOTOWNER && Fake().pseudoConsole && Fake().terminalShown;
+    return window == kWindow && owned ? kTerminalWindow : window;
+}
 inline BOOL WINAPI IsWindowVisible(HWND window) {
-    return window == kWindow && Fake().visible && !Fake().pseudoConsole;
+    return window == kTerminalWindow ||
+           (window == kWindow && Fake().visible && !Fake().pseudoConsole);
 }
 inline DWORD WINAPI GetTickCount() {
     return Fake().now;
@@ -171,6 +181,7 @@ inline FakeConsole::FakeConsole() {
                    f::GetClassNameA,
                    f::GetConsoleProcessList,
                    f::GetWindowThreadProcessId,
+                   f::GetAncestor,
                    f::IsWindowVisible,
                    f::GetConsoleScreenBufferInfo,
                    f::SetConsoleTextAttribute,

@@ -4,9 +4,12 @@
 // counts handles not closed. The rules of the system live here, once, with
 // where they come from; a test scripts only the situation.
 #pragma once
-#include "console/console_calls.h"
+#include "base/system_codes.h"
+#include "service/command_pipe_client.h"
+#include "tests/support/fake_console.h"
 #include "volume/device_calls.h"
 
+#include <ntstatus.h>
 #include <winioctl.h>
 
 #include <algorithm>
@@ -15,37 +18,38 @@
 #include <string>
 #include <vector>
 
-enum : LONG {
-    kAccessDenied = (LONG)0xC0000022,
-    kCancelled = (LONG)0xC0000120,
-    kDeviceGone = 1,  // not a status: the drive is away, so the open for the check fails
-};
-
-// The NT statuses a drive answers with, by the words tests name them with, and
-// the Win32 error each becomes (RtlNtStatusToDosError): several share one.
+// What a drive answers a medium check with, by the words tests name them with:
+// the NT status and the Win32 error it becomes (RtlNtStatusToDosError, as
+// Wine's ntdll error table has it too); several statuses share one error. The
+// last four are no answer: the open for the check fails, as once the drive is
+// removed, with the error the system gives (a failed open's status is not read).
 struct DriveStatus {
     const char* word;
     LONG status;
     DWORD error;
+    bool failsOpen = false;
 };
 const DriveStatus kDriveStatuses[] = {
-    {"ok", 0, 0},
-    {"nr", (LONG)0xC00000A3, ERROR_NOT_READY},
-    {"nomedia", (LONG)0xC0000178, ERROR_NOT_READY},
-    {"verify", (LONG)0x80000016, ERROR_MEDIA_CHANGED},
-    {"unreadable", (LONG)0xC0000014, ERROR_UNRECOGNIZED_MEDIA},
-    {"crc", (LONG)0xC000003F, ERROR_CRC},
-    {"denied", kAccessDenied, ERROR_ACCESS_DENIED},
-    {"invalid", (LONG)0xC0000010, ERROR_INVALID_FUNCTION},
-    {"unsupported", (LONG)0xC00000BB, ERROR_NOT_SUPPORTED},
-    {"cancelled", kCancelled, ERROR_OPERATION_ABORTED},
-    {"gone", kDeviceGone, 0},
+    {"ok", STATUS_SUCCESS, ERROR_SUCCESS},
+    {"nr", STATUS_DEVICE_NOT_READY, ERROR_NOT_READY},
+    {"nomedia", STATUS_NO_MEDIA_IN_DEVICE, ERROR_NOT_READY},
+    {"verify", STATUS_VERIFY_REQUIRED, ERROR_MEDIA_CHANGED},
+    {"unreadable", STATUS_UNRECOGNIZED_MEDIA, ERROR_UNRECOGNIZED_MEDIA},
+    {"crc", STATUS_CRC_ERROR, ERROR_CRC},
+    {"denied", STATUS_ACCESS_DENIED, ERROR_ACCESS_DENIED},
+    {"invalid", STATUS_INVALID_DEVICE_REQUEST, ERROR_INVALID_FUNCTION},
+    {"unsupported", STATUS_NOT_SUPPORTED, ERROR_NOT_SUPPORTED},
+    {"cancelled", STATUS_CANCELLED, ERROR_OPERATION_ABORTED},
+    {"gone", STATUS_SUCCESS, ERROR_DEV_NOT_EXIST, true},
+    {"unlinked", STATUS_SUCCESS, ERROR_FILE_NOT_FOUND, true},
+    {"pathless", STATUS_SUCCESS, ERROR_PATH_NOT_FOUND, true},
+    {"nodevice", STATUS_SUCCESS, ERROR_NO_SUCH_DEVICE, true},
 };
 
-// One answer of the drive to a medium check: its status (0 success) and how
-// long the driver holds the request before it answers.
+// One answer of the drive to a medium check, and how long the driver holds
+// the request before it gives it.
 struct CheckAnswer {
-    LONG status;
+    const DriveStatus* answer;
     DWORD holdMs;
 };
 
@@ -61,10 +65,13 @@ struct FakeVolume {
     DWORD loadMediaError = ERROR_NOT_SUPPORTED;  // 0: the load requests succeed
     DWORD volumeOnlineError = ERROR_INVALID_FUNCTION;
     std::vector<CheckAnswer> checkAnswers = {
-        {0, 0}};  // overlapped checks, in turn; the last repeats
+        {kDriveStatuses, 0}};  // overlapped checks, in turn; the last repeats
     size_t checksAsked = 0;
+    DWORD cancelHoldMs = 0;  // a cancelled check still runs so long, unless it is answered first
     std::vector<DWORD> fileSystemErrors;  // the file system query's errors in turn (0: it answers)
     std::string fileSystem = "CDFS";
+    DWORD rootError =
+        0;  // the root opens, yet its size query fails so (ACCESS_DENIED: not ours to list)
 };
 
 struct FakeDevice {
@@ -72,11 +79,13 @@ struct FakeDevice {
         std::string path;
         char access;  // as in FakeVolume::opens
         bool open;
-        bool overlapped;
+        bool overlapped;  // opened for overlapped I/O
         bool pending;
         bool cancelled;
-        DWORD answerAt;  // tick of the pending request's answer
-        LONG status;     // and its status
+        DWORD answerAt;        // tick of the pending request's answer
+        LONG status;           // and its status
+        DWORD endsAt;          // tick at which a cancelled request ends without its answer
+        LPOVERLAPPED request;  // the pending request's OVERLAPPED
     };
 
     FakeDevice();
@@ -103,6 +112,9 @@ struct FakeDevice {
     std::vector<std::string> faults;
     std::vector<Handle> handles;
     LONG lastNtStatus = 0;
+    // Windows 2000: no IOCTL_DISK_GET_LENGTH_INFO (Microsoft: "Minimum supported
+    // client Windows XP") and no RtlGetLastNtStatus in ntdll.
+    bool windows2000 = false;
     static inline FakeDevice* current;
 };
 
@@ -161,9 +173,12 @@ inline HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share,
     if (access == GENERIC_READ) kind = 'r';
     if (access == (GENERIC_READ | GENERIC_WRITE)) kind = 'w';
     FakeVolume* volume = Fake().volumes.count(name) ? &Fake().volumes[name] : nullptr;
-    if (volume && overlapped && NextCheckAnswer(*volume).status == kDeviceGone) {
+    // The check asks with a handle of its own: one still open elsewhere (ours,
+    // or the service's, kept until goodbye) keeps the volume as it was mounted.
+    Require(!overlapped || (Fake().OpenHandles() == 0 && !ServiceClient), "volume held open");
+    if (volume && overlapped && NextCheckAnswer(*volume).answer->failsOpen) {
+        SetLastError(NextCheckAnswer(*volume).answer->error);
         volume->checksAsked++;
-        SetLastError(ERROR_DEV_NOT_EXIST);
         return INVALID_HANDLE_VALUE;
     }
     if (!volume) {
@@ -176,7 +191,7 @@ inline HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share,
         SetLastError(refused ? volume->openError : ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    Fake().handles.push_back({name, kind, true, overlapped, false, false, 0, 0});
+    Fake().handles.push_back({name, kind, true, overlapped, false, false, 0, 0, 0, nullptr});
     // CreateFileW clears the last error when it opens with OPEN_EXISTING.
     SetLastError(ERROR_SUCCESS);
     return (HANDLE)(0x4000 + Fake().handles.size() - 1);
@@ -214,7 +229,7 @@ const KnownRequest kRequests[] = {
     {IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, "extents ", 0, 2408},
     {IOCTL_STORAGE_LOAD_MEDIA, "load ", 0, 0},
     {IOCTL_STORAGE_LOAD_MEDIA2, "load2 ", 0, 0},
-    {0x56C008, "online ", 0, 0},
+    {IOCTL_VOLUME_ONLINE, "online ", 0, 0},
 };
 
 inline BOOL Answer(const FakeVolume& volume, DWORD code, LPVOID in, LPVOID out, DWORD outBytes,
@@ -226,6 +241,7 @@ inline BOOL Answer(const FakeVolume& volume, DWORD code, LPVOID in, LPVOID out, 
         Require(!((PREVENT_MEDIA_REMOVAL*)in)->PreventMediaRemoval, "removal locked");
         return TRUE;
     case IOCTL_DISK_GET_LENGTH_INFO:
+        if (Fake().windows2000) return FailWithStatus(STATUS_INVALID_DEVICE_REQUEST);
         std::memcpy(out, &volume.length, 8);
         *returned = 8;
         return TRUE;
@@ -274,34 +290,51 @@ inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD i
             "arguments of " + Hex(code));
     if (!isKnown || !returned) return Fail(ERROR_INVALID_FUNCTION);
     *returned = 0;
-    if (!HasAccessFor(code, open->access)) return FailWithStatus(kAccessDenied);
+    if (!HasAccessFor(code, open->access)) return FailWithStatus(STATUS_ACCESS_DENIED);
     FakeVolume& volume = Fake().volumes[open->path];
     if (!overlapped) return Answer(volume, code, in, out, outBytes, returned);
     Require(code == IOCTL_STORAGE_CHECK_VERIFY2 && !out, "overlapped " + Hex(code));
     CheckAnswer answer = NextCheckAnswer(volume);
     volume.checksAsked++;
-    if (answer.holdMs == 0) return answer.status ? FailWithStatus(answer.status) : TRUE;
+    // DeviceIoControl marks the OVERLAPPED pending first; a request that fails
+    // at once leaves it so (as Wine was seen to), its status in the thread's only.
+    overlapped->Internal = STATUS_PENDING;
+    if (answer.holdMs == 0) {
+        if (answer.answer->status) return FailWithStatus(answer.answer->status);
+        overlapped->Internal = STATUS_SUCCESS;
+        return TRUE;
+    }
     open->pending = true;
     open->answerAt = ConsoleCall.GetTickCount() + answer.holdMs;
-    open->status = answer.status;
+    open->status = answer.answer->status;
+    open->request = overlapped;
     return Fail(ERROR_IO_PENDING);
 }
 
-// An overlapped request is answered once the clock reaches its time, or at
-// once when it was cancelled (STATUS_CANCELLED).
-inline BOOL WINAPI GetOverlappedResult(HANDLE handle, LPOVERLAPPED, LPDWORD returned, BOOL wait) {
+// An overlapped request ends when the clock reaches its answer; the I/O
+// manager writes its status into OVERLAPPED.Internal (Microsoft, "OVERLAPPED").
+// CancelIo does not end it at once: the driver may first finish a retry (the
+// cdrom driver sleeps up to 10 s between retries), and a request still held
+// then ends with STATUS_CANCELLED. Until it ends only a wait gets its result.
+inline BOOL WINAPI GetOverlappedResult(HANDLE handle, LPOVERLAPPED overlapped, LPDWORD returned,
+                                       BOOL wait) {
     FakeDevice::Handle* open = FindHandle(handle);
-    Require(open && open->pending && returned, "result of no request");
+    Require(open && open->pending && overlapped == open->request && returned,
+            "result of no request");
     if (!open || !open->pending) return Fail(ERROR_INVALID_PARAMETER);
-    bool answered = (LONG)(ConsoleCall.GetTickCount() - open->answerAt) >= 0;
-    if (!answered && !open->cancelled) {
+    DWORD endsAt = open->answerAt;
+    if (open->cancelled && (LONG)(open->endsAt - endsAt) < 0) endsAt = open->endsAt;
+    LONG left = (LONG)(endsAt - ConsoleCall.GetTickCount());
+    if (left > 0) {
         // A wait here would last as long as the driver holds the request.
-        Require(!wait, "a wait on a request that runs on");
-        if (!wait) return Fail(ERROR_IO_INCOMPLETE);
+        Require(!wait || open->cancelled, "a wait on a request that runs on");
+        if (!wait || !open->cancelled) return Fail(ERROR_IO_INCOMPLETE);
+        FakeConsole::current->Advance((DWORD)left);
     }
     open->pending = false;
-    LONG status = answered ? open->status : kCancelled;
-    return status ? FailWithStatus(status) : TRUE;
+    bool answered = endsAt == open->answerAt;
+    overlapped->Internal = (ULONG_PTR)(answered ? open->status : STATUS_CANCELLED);
+    return overlapped->Internal ? FailWithStatus((LONG)overlapped->Internal) : TRUE;
 }
 
 inline BOOL WINAPI CancelIo(HANDLE handle) {
@@ -309,6 +342,7 @@ inline BOOL WINAPI CancelIo(HANDLE handle) {
     if (!open) return Fail(ERROR_INVALID_HANDLE);
     Fake().requests[open->path] += "cancel ";
     open->cancelled = true;
+    open->endsAt = ConsoleCall.GetTickCount() + Fake().volumes[open->path].cancelHoldMs;
     return TRUE;
 }
 
@@ -330,6 +364,9 @@ inline BOOL WINAPI GetVolumeInformationA(LPCSTR root, LPSTR, DWORD, LPDWORD, LPD
 
 inline LONG WINAPI GetLastNtStatus() {
     return Fake().lastNtStatus;
+}
+inline LastNtStatusFunction WINAPI FindLastNtStatus() {
+    return Fake().windows2000 ? nullptr : GetLastNtStatus;
 }
 
 // The system's answer shape: the texts, each with its zero, and the list's closing zero.
@@ -392,10 +429,10 @@ inline BOOL WINAPI GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeToC
     Fake().requests[name] += "size ";
     if (!Fake().volumes.count(name)) return Fail(ERROR_PATH_NOT_FOUND);
     const FakeVolume& volume = Fake().volumes[name];
-    if (volume.opens.find('\\') == std::string::npos) {
+    if (volume.opens.find('\\') == std::string::npos || volume.rootError) {
         // The outputs of a call that failed hold nothing to rely on.
         if (totalBytes) totalBytes->QuadPart = 1ull << 40;
-        return Fail(ERROR_NOT_READY);
+        return Fail(volume.rootError ? volume.rootError : ERROR_NOT_READY);
     }
     for (PULARGE_INTEGER answer : {freeToCaller, totalBytes, freeBytes})
         if (answer) answer->QuadPart = volume.length;
@@ -428,7 +465,7 @@ inline FakeDevice::FakeDevice() {
               f::GetOverlappedResult,
               f::CancelIo,
               f::GetVolumeInformationA,
-              f::GetLastNtStatus,
+              f::FindLastNtStatus,
               f::CloseHandle};
 }
 

@@ -74,3 +74,15 @@ TEST(ParseDiskExtents, CountsOnlyWhatWasReturned) {
         EXPECT_EQ(disks[count > 1 ? count - 1 : 0], count > 1 ? (DWORD)count - 1 : 0u);
     }
 }
+
+// One text alone, into a field that ends at a no-access page: a byte written
+// past its 127 characters faults.
+TEST(ReadDescriptorText, CutToItsField) {
+    const std::vector<BYTE> bytes = DescriptorBytes(std::string(200, 'v'), "", 7);
+    GuardedBuffer answer(kDescriptorBytes);
+    std::memcpy(answer.data(), bytes.data(), bytes.size());
+    GuardedBuffer text(kProductNameChars, 't');
+    ReadDescriptorText(answer.data(), (DWORD)bytes.size(), sizeof(STORAGE_DEVICE_DESCRIPTOR),
+                       (char*)text.data());
+    EXPECT_EQ((char*)text.data(), std::string(127, 'v'));
+}
