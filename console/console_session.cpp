@@ -35,7 +35,6 @@ ConsoleSession::ConsoleSession() {
     SetConsoleCtrlHandler(CtrlHandler, TRUE);
     m_hOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     m_hInput = GetStdHandle(STD_INPUT_HANDLE);
-    m_isOutputRedirected = GetFileType(m_hOutput) != FILE_TYPE_CHAR;
     SetConsoleMode(m_hInput, ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT);
     CONSOLE_SCREEN_BUFFER_INFO info;
     FillBytes(&info, 0, sizeof info);

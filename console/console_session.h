@@ -14,7 +14,6 @@ struct ConsoleSession {
     char m_szModulePath[MAX_PATH];
     HANDLE m_hOutput;
     HANDLE m_hInput;
-    BOOL m_isOutputRedirected;
     WORD m_wSavedAttributes;
 
     ConsoleSession();

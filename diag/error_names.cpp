@@ -1,4 +1,4 @@
-// Names for Win32 error codes and GetDriveTypeA results, and the handle test.
+// Names for Win32 error codes, and the handle test.
 //
 // The names keep the spelling users and scripts already grep for: most drop
 // the ERROR_ prefix, a few pipe and logon codes keep it, and 0 reads "ok".
@@ -89,14 +89,8 @@ static const ErrorNameEntry ErrorNames[] = {
     {0x80310017u, "FVE_E_VOLUME_NOT_BOUND"},
 };
 
-static const char* const DriveTypeNames[] = {
-    "DRIVE_UNKNOWN", "DRIVE_NO_ROOT_DIR", "DRIVE_REMOVABLE", "DRIVE_FIXED",
-    "DRIVE_REMOTE",  "DRIVE_CDROM",       "DRIVE_RAMDISK",
-};
-
-// "0x%X" of 0xFFFFFFFF is 10 characters; "DRIVE_%u" of 4294967295 is 16.
+// "0x%X" of 0xFFFFFFFF is 10 characters.
 static char UnnamedErrorText[11];
-static char UnnamedDriveTypeText[17];
 
 const char* ErrorName(DWORD code) {
     for (const ErrorNameEntry& entry : ErrorNames)
@@ -107,13 +101,6 @@ const char* ErrorName(DWORD code) {
 
 const char* LastErrorName() {
     return ErrorName(GetLastError());
-}
-
-const char* DriveTypeName(DWORD driveType) {
-    if (driveType < sizeof DriveTypeNames / sizeof DriveTypeNames[0])
-        return DriveTypeNames[driveType];
-    wsprintfA(UnnamedDriveTypeText, "DRIVE_%u", driveType);
-    return UnnamedDriveTypeText;
 }
 
 BOOL IsValidHandle(HANDLE handle) {

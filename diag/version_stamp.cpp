@@ -14,39 +14,6 @@ VersionStamp OwnVersion;
 typedef BOOL(WINAPI* GetFileVersionInfoWFunction)(LPCWSTR, DWORD, DWORD, LPVOID);
 typedef BOOL(WINAPI* VerQueryValueWFunction)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
 
-DWORD ParseHexText(const char* text) {
-    DWORD value = 0;
-    for (; *text; ++text) {
-        char c = *text;
-        DWORD digit;
-        if (c >= '0' && c <= '9')
-            digit = (DWORD)(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            digit = (DWORD)(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            digit = (DWORD)(c - 'A' + 10);
-        else
-            return 0;
-        value = value * 16 + digit;
-    }
-    return value;
-}
-
-void SetVersionNumbers(DWORD fileVersionMS, DWORD fileVersionLS, VersionStamp* stamp) {
-    stamp->major = (BYTE)HIWORD(fileVersionMS);
-    stamp->minor = (BYTE)LOWORD(fileVersionMS);
-    stamp->build = (BYTE)HIWORD(fileVersionLS);
-    stamp->revision = (BYTE)LOWORD(fileVersionLS);
-    // Three-digit numbers make the text longer than eight digits; the leading
-    // digits then fall out of the 32-bit value, as they always have.
-    char digits[16];
-    wsprintfA(digits, "%02u%02u%02u%02u", stamp->major, stamp->minor, stamp->build,
-              stamp->revision);
-    stamp->hexCode = ParseHexText(digits);
-    stamp->hexCodeHigh = HIWORD(stamp->hexCode);
-    wsprintfA(stamp->text, "%u.%u.%u", stamp->major, stamp->minor, stamp->build);
-}
-
 static BOOL ReadStampWith(HMODULE version, VersionStamp* stamp) {
     GetFileVersionInfoWFunction getFileVersionInfo =
         (GetFileVersionInfoWFunction)(void*)GetProcAddress(version, "GetFileVersionInfoW");
@@ -72,7 +39,8 @@ static BOOL ReadStampWith(HMODULE version, VersionStamp* stamp) {
         ConPrintf("error %u on VerQueryValue\n", GetLastError());
         return FALSE;
     }
-    SetVersionNumbers(fixed->dwFileVersionMS, fixed->dwFileVersionLS, stamp);
+    stamp->major = (BYTE)HIWORD(fixed->dwFileVersionMS);
+    stamp->minor = (BYTE)LOWORD(fixed->dwFileVersionMS);
     return TRUE;
 }
 

@@ -2,20 +2,13 @@
 #pragma once
 #include <windows.h>
 
+// The banner's numbers: the low 8 bits of the two words of the fixed file
+// version's most significant half.
 struct VersionStamp {
     BYTE major;
     BYTE minor;
-    BYTE build;
-    BYTE revision;
-    DWORD hexCode;
-    WORD hexCodeHigh;
-    char text[26];
 };
 
 extern VersionStamp OwnVersion;
 
 BOOL ReadVersionStamp(VersionStamp* stamp);
-// Reads hexadecimal digits; any other character makes the whole result 0.
-DWORD ParseHexText(const char* text);
-// Fills the stamp from the fixed file version's two halves.
-void SetVersionNumbers(DWORD fileVersionMS, DWORD fileVersionLS, VersionStamp* stamp);

@@ -1,25 +1,9 @@
-// Which Windows this is: family, version and whether a 32-bit process runs
-// under WoW64.
+// Which Windows family this is: the program runs on the NT family only.
 #pragma once
 #include <windows.h>
 
 struct OsVersionInfo {
     BOOL isNT;
-    BOOL isNT4;
-    BOOL isWin2000;
-    BOOL isWinXP;
-    BOOL isVista;
-    BOOL isWin9x;
-    BOOL isWin95;
-    BOOL isWin9xMid;
-    BOOL isWinME;
-    BOOL isWow64;
-    WCHAR szPlatform[8];
-    DWORD dwMajor;
-    DWORD dwMinor;
-    DWORD dwBuild;
-    DWORD dwVersion;
-    BOOL isAbove95AndNT4;
 };
 
 extern OsVersionInfo OsVersion;
@@ -27,6 +11,4 @@ extern OsVersionInfo OsVersion;
 extern BOOL(WINAPI* GetVersionAnswer)(LPOSVERSIONINFOA answer);
 BOOL WINAPI SystemGetVersionAnswer(LPOSVERSIONINFOA answer);
 
-// The flags that follow from a GetVersionExA answer (zeroed when it failed).
-void SetVersionFlags(const OSVERSIONINFOA& answer, OsVersionInfo* info);
 void ProbeWindowsVersion(OsVersionInfo* info);
