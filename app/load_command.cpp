@@ -165,10 +165,8 @@ static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
         return kExitFailed;
     }
 
-    DWORD busType = 0;
-    char description[kPathChars];
-    char productName[kPathChars];
-    DescribeVolumeDevice(volumeDevicePath, driveType, &busType, description, productName);
+    char description[kDescriptionChars];
+    DescribeVolumeDevice(volumeDevicePath, driveType, description);
 
     BOOL isMediaDrive = driveType == DRIVE_CDROM || driveType == DRIVE_REMOVABLE;
     BOOL present = IsMediaPresent(volumeDevicePath, driveType);

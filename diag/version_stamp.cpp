@@ -4,7 +4,6 @@
 // it keeps the program's imports to the three system libraries it always
 // needs, and a DLL of that name beside the program is never picked up.
 #include "diag/version_stamp.h"
-#include "base/memory.h"
 #include "base/process_records.h"
 #include "console/con_printf.h"
 #include "diag/load_system_library.h"
@@ -19,14 +18,11 @@ static BOOL ReadStampWith(HMODULE version, VersionStamp* stamp) {
         (GetFileVersionInfoWFunction)(void*)GetProcAddress(version, "GetFileVersionInfoW");
     VerQueryValueWFunction verQueryValue =
         (VerQueryValueWFunction)(void*)GetProcAddress(version, "VerQueryValueW");
-    if (!getFileVersionInfo || !verQueryValue) {
-        SetLastError(ERROR_PROC_NOT_FOUND);
-        return FALSE;
-    }
+    // GetProcAddress leaves ERROR_PROC_NOT_FOUND for a function not there.
+    if (!getFileVersionInfo || !verQueryValue) return FALSE;
 
     WCHAR path[kPathChars];
     if (!ReadModulePathW(path)) return FALSE;
-    FillBytes(stamp, 0, sizeof *stamp);
 
     BYTE info[1024];
     if (!getFileVersionInfo(path, 0, sizeof info, info)) {
@@ -48,12 +44,10 @@ BOOL ReadVersionStamp(VersionStamp* stamp) {
     HMODULE version = LoadSystemLibrary("version.dll");
     if (!version) {
         ConPrintf("error: %s not found", "version.dll");
-        SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
     BOOL filled = ReadStampWith(version, stamp);
-    DWORD error = GetLastError();
+    // A library released leaves the last error alone.
     FreeLibrary(version);
-    SetLastError(error);
     return filled;
 }

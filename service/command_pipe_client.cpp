@@ -53,9 +53,9 @@ static BOOL TransferMessage(HANDLE pipe, BOOL isWrite, void* buffer, DWORD bytes
     return done;
 }
 
+// The client lives in a zeroed block: m_dwEndError starts at 0.
 CommandPipeClient::CommandPipeClient() {
     m_nInstance = (DWORD)-1;
-    m_dwEndError = 0;
 }
 
 BOOL CommandPipeClient::Connect() {

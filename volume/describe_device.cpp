@@ -7,7 +7,6 @@
 // here changes a device.
 #include "volume/describe_device.h"
 #include "base/memory.h"
-#include "console/trace.h"
 #include "volume/device_calls.h"
 #include "volume/resolve_drive.h"
 #include "base/text_edits.h"
@@ -20,19 +19,12 @@ static const char* const BusNames[] = {
     "Spaces",  "17",    "18",    "19",   "LDM",
 };
 
-BOOL BusTypeName(DWORD busType, char* name) {
-    if (busType >= sizeof BusNames / sizeof BusNames[0]) return FALSE;
-    lstrcpyA(name, BusNames[busType]);
-    return TRUE;
-}
-
-char* TrimRight(char* text) {
-    if (!text) return text;
+// Removes trailing spaces and tabs in place.
+static void TrimRight(char* text) {
     for (int at = lstrlenA(text); at > 0; --at) {
         if (text[at - 1] != ' ' && text[at - 1] != '\t') break;
         text[at - 1] = 0;
     }
-    return text;
 }
 
 static DWORD ReadDword(const BYTE* data, DWORD returnedBytes, DWORD offset) {
@@ -45,20 +37,17 @@ static DWORD ReadDword(const BYTE* data, DWORD returnedBytes, DWORD offset) {
 void ReadDescriptorText(const BYTE* data, DWORD returnedBytes, DWORD offset, char* text) {
     DWORD length = 0;
     if (offset != 0 && offset < returnedBytes)
-        while (length < kProductNameChars - 1 && offset + length < kDescriptorBytes &&
+        while (length < kTextChars - 1 && offset + length < returnedBytes &&
                data[offset + length] != 0)
             ++length;
     CopyBytes(text, data + offset, length);
     text[length] = 0;
 }
 
-void DescribeFromDescriptor(const BYTE* descriptor, DWORD returnedBytes, DWORD* busType,
-                            char* description, char* productName) {
-    char vendor[kProductNameChars];
-    char product[kProductNameChars];
-    char joined[512];
-    if (returnedBytes > kDescriptorBytes) returnedBytes = kDescriptorBytes;
-
+void DescribeFromDescriptor(const BYTE* descriptor, DWORD returnedBytes, char* description) {
+    char vendor[kTextChars];
+    char product[kTextChars];
+    char joined[2 * kTextChars];
     ReadDescriptorText(descriptor, returnedBytes,
                        ReadDword(descriptor, returnedBytes,
                                  FIELD_OFFSET(STORAGE_DEVICE_DESCRIPTOR, VendorIdOffset)),
@@ -72,18 +61,13 @@ void DescribeFromDescriptor(const BYTE* descriptor, DWORD returnedBytes, DWORD* 
     wsprintfA(joined, "%s %s", vendor, product);
     StrTrimA(joined, " \t");
 
-    *busType =
+    DWORD busType =
         ReadDword(descriptor, returnedBytes, FIELD_OFFSET(STORAGE_DEVICE_DESCRIPTOR, BusType));
-    if (productName) lstrcpynA(productName, joined, kProductNameChars);
-    if (description) {
-        char busName[20];
-        lstrcpynA(description, joined, 112);
-        if (BusTypeName(*busType, busName)) {
-            if (description[0]) lstrcatA(description, " ");
-            lstrcatA(description, busName);
-            lstrcatA(description, " Device");
-        }
-    }
+    lstrcpynA(description, joined, 112);
+    if (busType >= sizeof BusNames / sizeof BusNames[0]) return;
+    if (description[0]) lstrcatA(description, " ");
+    lstrcatA(description, BusNames[busType]);
+    lstrcatA(description, " Device");
 }
 
 static void CopyPathWithoutBackslash(const char* path, char* copy) {
@@ -95,22 +79,17 @@ static HANDLE OpenForAttributes(const char* path) {
     return Device.CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
 }
 
-BOOL DescribeStorageDevice(const char* path, DWORD* busType, char* description, char* productName) {
-    *busType = 0;
-    if (description) description[0] = 0;
-    if (productName) productName[0] = 0;
-
+// The device's description into description; FALSE, with it empty, when the
+// device does not answer.
+static BOOL DescribeStorageDevice(const char* path, char* description) {
+    description[0] = 0;
     char devicePath[kPathChars];
     CopyPathWithoutBackslash(path, devicePath);
     HANDLE device = OpenForAttributes(devicePath);
     if (device == INVALID_HANDLE_VALUE) return FALSE;
 
-    STORAGE_PROPERTY_QUERY query;
-    FillBytes(&query, 0, sizeof query);
-    query.PropertyId = StorageDeviceProperty;
-    query.QueryType = PropertyStandardQuery;
+    STORAGE_PROPERTY_QUERY query = {StorageDeviceProperty, PropertyStandardQuery, {0}};
     BYTE answer[kDescriptorBytes];
-    FillBytes(answer, 0, sizeof answer);
     ((STORAGE_DEVICE_DESCRIPTOR*)answer)->Size = sizeof answer;
     DWORD returned = 0;
     BOOL answered = Device.DeviceIoControl(device, IOCTL_STORAGE_QUERY_PROPERTY, &query,
@@ -118,23 +97,22 @@ BOOL DescribeStorageDevice(const char* path, DWORD* busType, char* description, 
     Device.CloseHandle(device);
     if (!answered) return FALSE;
 
-    DescribeFromDescriptor(answer, returned, busType, description, productName);
+    DescribeFromDescriptor(answer, returned, description);
     return TRUE;
 }
 
-void ParseDiskExtents(const BYTE* extents, DWORD returnedBytes, LONG* count, DWORD* diskNumbers,
-                      LONG maxNumbers) {
+LONG ParseDiskExtents(const BYTE* extents, DWORD returnedBytes, DWORD* firstDisk) {
     const DWORD head = FIELD_OFFSET(VOLUME_DISK_EXTENTS, Extents);
-    const DWORD record = sizeof(DISK_EXTENT);
     DWORD claimed = ReadDword(extents, returnedBytes, 0);
-    DWORD present = returnedBytes < head ? 0 : (returnedBytes - head) / record;
-    *count = (LONG)(claimed < present ? claimed : present);
-    for (LONG i = 0; i < *count && i < maxNumbers; ++i)
-        diskNumbers[i] = ReadDword(extents, returnedBytes, head + (DWORD)i * record);
+    DWORD present = returnedBytes < head ? 0 : (returnedBytes - head) / sizeof(DISK_EXTENT);
+    *firstDisk = ReadDword(extents, returnedBytes, head);
+    return (LONG)(claimed < present ? claimed : present);
 }
 
-BOOL GetDiskCount(const char* path, LONG* count, DWORD* diskNumbers, LONG maxNumbers) {
-    *count = 0;
+// The number of disk extents of the volume (0 when it cannot be learned) and
+// the disk of the first.
+static LONG ReadDiskExtents(const char* path, DWORD* firstDisk) {
+    LONG count = 0;
     BYTE* extents = (BYTE*)AllocZeroed(kDiskExtentsBytes);
     char devicePath[kPathChars];
     CopyPathWithoutBackslash(path, devicePath);
@@ -144,39 +122,31 @@ BOOL GetDiskCount(const char* path, LONG* count, DWORD* diskNumbers, LONG maxNum
         BOOL answered = Device.DeviceIoControl(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 0, 0,
                                                extents, kDiskExtentsBytes, &returned, 0);
         Device.CloseHandle(volume);
-        if (answered && returned > 0) {
-            Trace(3, "GetDiskCount(%s) res=%u", path, ReadDword(extents, returned, 0));
-            ParseDiskExtents(extents, returned, count, diskNumbers, maxNumbers);
-        }
+        if (answered) count = ParseDiskExtents(extents, returned, firstDisk);
     }
     FreeBlock(extents);
-    return TRUE;
+    return count;
 }
 
-void DescribeVolumeDevice(const char* volumeDevicePath, UINT driveType, DWORD* busType,
-                          char* description, char* productName) {
+void DescribeVolumeDevice(const char* volumeDevicePath, UINT driveType, char* description) {
     char devicePath[kPathChars];
     char ntDeviceName[64];
     CopyPathWithoutBackslash(volumeDevicePath, devicePath);
-    ntDeviceName[0] = 0;
-    // The part after "\\?\" is the DOS device name "Volume{...}".
-    if (lstrlenA(devicePath) > 4 &&
-        !Device.QueryDosDeviceA(devicePath + 4, ntDeviceName, sizeof ntDeviceName))
+    // The part after "\\?\" is the DOS device name "Volume{...}". A failed
+    // lookup may leave part of a name behind.
+    if (!Device.QueryDosDeviceA(devicePath + 4, ntDeviceName, sizeof ntDeviceName))
         ntDeviceName[0] = 0;
 
-    if (DescribeStorageDevice(volumeDevicePath, busType, description, productName)) return;
+    if (DescribeStorageDevice(volumeDevicePath, description)) return;
     if (driveType == DRIVE_CDROM || StrStrIA(ntDeviceName, "Floppy")) return;
 
-    LONG count = 0;
-    DWORD diskNumbers[kMaxDiskNumbers];
-    FillBytes(diskNumbers, 0, sizeof diskNumbers);
-    GetDiskCount(volumeDevicePath, &count, diskNumbers, kMaxDiskNumbers);
+    DWORD firstDisk = 0;
+    LONG count = ReadDiskExtents(volumeDevicePath, &firstDisk);
     if (count == 1) {
         char diskPath[64];
-        wsprintfA(diskPath, "\\\\.\\PhysicalDrive%u", diskNumbers[0]);
-        DescribeStorageDevice(diskPath, busType, description, productName);
+        wsprintfA(diskPath, "\\\\.\\PhysicalDrive%u", firstDisk);
+        DescribeStorageDevice(diskPath, description);
     } else if (count > 1) {
         lstrcpyA(description, "LDM");
-        lstrcpyA(productName, "LDM");
     }
 }

@@ -83,7 +83,7 @@ void ResolveDriveSpec(const char* driveSpec, char* volumeName, char* displayName
 
 // Walks the zero-separated device names, stopping at an empty name or at the
 // number of characters the system said it stored.
-static BOOL MatchVolumeDevice(const char* names, DWORD stored, const char* ntTarget,
+static void MatchVolumeDevice(const char* names, DWORD stored, const char* ntTarget,
                               char* volumeName) {
     char target[kPathChars];
     for (DWORD at = 0; at < stored && names[at] != 0;) {
@@ -93,25 +93,23 @@ static BOOL MatchVolumeDevice(const char* names, DWORD stored, const char* ntTar
         if (StrStrA(name, "Volume{") == name && length <= kPathChars - 6 &&
             Device.QueryDosDeviceA(name, target, kPathChars) && lstrcmpA(target, ntTarget) == 0) {
             wsprintfA(volumeName, "\\\\?\\%s\\", name);
-            return TRUE;
+            return;
         }
         at += (DWORD)length + 1;
     }
-    return FALSE;
 }
 
-BOOL FindVolumeByDosTarget(const char* ntTarget, char* volumeName) {
+void FindVolumeByDosTarget(const char* ntTarget, char* volumeName) {
     char* names = (char*)AllocZeroed(DosDeviceListSize);
     DWORD stored;
     // The last byte is never offered to the system, so the list always ends in a zero.
     while ((stored = Device.QueryDosDeviceA(0, names, DosDeviceListSize - 1)) == 0) {
         DWORD error = GetLastError();
         FreeBlock(names);
-        if (error != ERROR_INSUFFICIENT_BUFFER) return FALSE;
+        if (error != ERROR_INSUFFICIENT_BUFFER) return;
         DosDeviceListSize += kDosDeviceListGrowth;
         names = (char*)AllocZeroed(DosDeviceListSize);
     }
-    BOOL found = MatchVolumeDevice(names, stored, ntTarget, volumeName);
+    MatchVolumeDevice(names, stored, ntTarget, volumeName);
     FreeBlock(names);
-    return found;
 }

@@ -17,5 +17,6 @@ extern DWORD DosDeviceListSize;
 void ResolveDriveSpec(const char* driveSpec, char* volumeName, char* displayName);
 
 // Finds the "Volume{...}" DOS device whose NT target equals ntTarget and
-// writes its volume GUID path "\\?\Volume{...}\" to volumeName (kPathChars).
-BOOL FindVolumeByDosTarget(const char* ntTarget, char* volumeName);
+// writes its volume GUID path "\\?\Volume{...}\" to volumeName (kPathChars);
+// volumeName is left as it was when there is none.
+void FindVolumeByDosTarget(const char* ntTarget, char* volumeName);

@@ -1,7 +1,9 @@
 // The load command from arguments to exit code, through the device, console
-// and pipe seams. Each table scripts the drive, the console and the service in
-// words and pins what its behaviour shows; every run is also held to what no
-// run may leave behind: heap blocks, handles, pipes, wrong call arguments.
+// and pipe seams: one table per behaviour, each row a scene in words and all
+// that the run showed (the bytes with their colours, the exit code, what
+// reached the drive, the pauses, what reached the service). Every run is also
+// held to what no run may leave behind: heap blocks, handles, pipes, wrong
+// call arguments.
 #include "app/load_command.h"
 #include "base/process_records.h"
 #include "diag/version_stamp.h"
@@ -12,6 +14,7 @@
 #include "tools/vorlan_standin.h"
 #include "traywake_identity.h"
 
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -30,15 +33,22 @@ const std::string kUsage =
 const std::string kOnline = "{E}Volume already online - abort\r\n{7}";
 const std::string kLoaded = "{E}Media already loaded - abort\r\n{7}";
 const std::string kPress = "Press any key to close";
-const std::string kNt4 =
-    "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - "
-    "abort\r\n\r\n";
+const std::string kInvalidQ = "{E}invalid drive Q: - abort\r\n\r\n{7}";
 const std::string kLoading = "Loading media into E:\\ (";
 const std::string kVolumeE = "Bring volume E:\\ online (";
-const std::string kOk = "... OK\r\n{A}success{7}{7}\r\n\r\n";
+const std::string kOk = ")... OK\r\n{A}success{7}{7}\r\n\r\n";
 
 std::string Failed(const std::string& error) {
-    return "... err=" + error + "\r\n{C}failed{7}{7}\r\n\r\n";
+    return ")... err=" + error + "\r\n{C}failed{7}{7}\r\n\r\n";
+}
+
+// The ending of a wait until ready, after a load that went through.
+std::string Waited(DWORD seconds, const std::string& ending) {
+    std::string word = ending.rfind(" ready", 0) == 0        ? "{A}success"
+                       : ending.rfind(" drive gone", 0) == 0 ? "{C}failed"
+                                                             : "{E}not ready";
+    return ")... OK\r\nWaiting until E:\\ is ready (up to " + std::to_string(seconds) + " s)..." +
+           ending + "\r\n" + word + "{7}{7}\r\n\r\n";
 }
 
 // What reached the volume: the description and medium probes, the opens, the requests.
@@ -46,11 +56,10 @@ const std::string kCdProbe = "open(0x0) query open(0x80000000) verify allow ";
 const std::string kAttributeLength = "open(0x0) query open(0x0) extents open(0x0) length ";
 const std::string kDiskProbe = kAttributeLength + "open(0x80000000) length ";
 const std::string kOpenRw = "open(0x0) open(0xC0000000) ";
-const std::string kRequests = kOpenRw + "load online ";
+const std::string kCdLoad = kCdProbe + kOpenRw + "load online ";
+const std::string kDiskLoad = kDiskProbe + kOpenRw + "load online ";
 
 BOOL WINAPI Windows98(LPOSVERSIONINFOA answer) {
-    answer->dwMajorVersion = 4;
-    answer->dwMinorVersion = 10;
     answer->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
     return TRUE;
 }
@@ -68,23 +77,35 @@ DWORD WINAPI CutModulePathW(HMODULE, LPWSTR path, DWORD maxChars) {
     return maxChars;
 }
 
-// Keys by tick; of the special keys none ends the press-any-key wait, D does.
+// Keys by tick.
 const std::map<std::string, std::vector<Key>> kKeys = {
     {"key-a", {{2500, true, 'A', 'a'}}},
     {"released-b", {{300, false, 'B', 'b'}}},
     {"stray-z", {{1005, false, 'Z'}}},  // a key-up of a key nobody pressed down
     {"enter", {{1000, true, VK_RETURN}, {1100, false, VK_RETURN}}},
-    {"a-then-b", {{100, true, 'A'}, {200, false, 'B'}}},
-    {"shift-a", {{100, true, 'A', 'A', SHIFT_PRESSED}, {200, false, 'A', 'A', SHIFT_PRESSED}}},
+    // None ends a wait: held with Shift, and a key-up of another key than the one pressed.
+    {"shift-a-then-b",
+     {{100, true, 'A', 'A', SHIFT_PRESSED},
+      {200, false, 'A', 'A', SHIFT_PRESSED},
+      {300, true, 'A'},
+      {400, false, 'B'}}},
     {"code-0", {{100, true, 0, 0, NUMLOCK_ON}, {300, false, 0}}},
-    {"typed-before", {{0, true, 'A', 'a'}, {500, true, 'B', 'b'}}},
-    {"special-keys",
-     {{300, true, VK_SHIFT, 'x'},
+    // Typed before the wait, then keys that are not "any key"; D is.
+    {"typed-then-special",
+     {{0, true, 'A', 'a'},
+      {300, true, VK_SHIFT, 'x'},
       {300, true, VK_CAPITAL, 'x'},
       {300, true, VK_PAUSE, 'x'},
       {300, true, VK_F1},
       {400, true, 'C', 'c', LEFT_CTRL_PRESSED},
       {500, true, 'D', 'd'}}}};
+
+std::vector<DWORD> Numbers(const std::string& list) {
+    std::vector<DWORD> numbers;
+    std::istringstream in(list);
+    for (std::string item; std::getline(in, item, ',');) numbers.push_back(std::stoul(item, 0, 0));
+    return numbers;
+}
 
 // "nr/2000": a drive not ready that holds the request 2 s before it says so.
 std::vector<CheckAnswer> CheckAnswers(const std::string& list) {
@@ -92,83 +113,62 @@ std::vector<CheckAnswer> CheckAnswers(const std::string& list) {
     std::istringstream in(list);
     for (std::string item; std::getline(in, item, ',');) {
         size_t slash = item.find('/');
-        DWORD holdMs = slash == std::string::npos ? 0 : std::stoul(item.substr(slash + 1));
-        std::string word = item.substr(0, slash);
-        auto named = [&](const DriveStatus& entry) {
-            return word == entry.word;
-        };
-        auto status = std::find_if(std::begin(kDriveStatuses), std::end(kDriveStatuses), named);
-        if (status == std::end(kDriveStatuses)) {
-            ADD_FAILURE() << "no drive status " << word;
-            continue;
-        }
-        answers.push_back({&*status, holdMs});
+        auto named =
+            std::find_if(std::begin(kDriveStatuses), std::end(kDriveStatuses),
+                         [&](auto& status) { return item.substr(0, slash) == status.word; });
+        if (named == std::end(kDriveStatuses)) ADD_FAILURE() << "no drive status " << item;
+        if (named == std::end(kDriveStatuses)) continue;
+        answers.push_back(
+            {&*named, slash == std::string::npos ? 0 : Numbers(item.substr(slash + 1))[0]});
     }
     return answers;
-}
-
-std::vector<DWORD> Numbers(const std::string& list) {
-    std::vector<DWORD> numbers;
-    std::istringstream in(list);
-    for (std::string item; std::getline(in, item, ',');) numbers.push_back(std::stoul(item));
-    return numbers;
 }
 
 std::string Repeat(const std::string& text, int count) {
     return count ? text + Repeat(text, count - 1) : "";
 }
 
-// The value of a word "name=value", or "" when the word is another.
-std::string ValueOf(const std::string& word, const std::string& name) {
-    return word.rfind(name + "=", 0) == 0 ? word.substr(name.size() + 1) : "";
+// For a word "name=value": true, with the value.
+bool Valued(const std::string& word, const std::string& name, std::string* value) {
+    *value = word.substr(std::min(word.size(), name.size() + 1));
+    return word.rfind(name + "=", 0) == 0;
 }
 
 // The volume E: and its drive, the console and the service, as the words say.
 void Script(const std::string& words, FakeDevice& fake, FakeConsole& console,
             std::unique_ptr<StandinService>& service) {
     FakeVolume& v = fake.volumes[kVolume];
+    UINT& driveType = fake.driveTypes[std::string(kVolume) + "\\"];
     StandinBehaviour behaviour;
-    bool runs = false;
     std::istringstream in(words);
+    std::string value;
     for (std::string word; in >> word;) {
-        const std::string root = std::string(kVolume) + "\\";
-        if (word == "cd") fake.driveTypes[root] = DRIVE_CDROM;
-        if (word == "removable") fake.driveTypes[root] = DRIVE_REMOVABLE;
-        if (word == "fixed") fake.driveTypes[root] = DRIVE_FIXED;
+        if (word == "cd") driveType = DRIVE_CDROM;
+        if (word == "removable") driveType = DRIVE_REMOVABLE;
+        if (word == "fixed") driveType = DRIVE_FIXED;
         if (word == "loaded") {
             v.hasMedium = true;
             v.opens += "\\";
             v.length = 700 << 20;
         }
         if (word == "unmounted") v.opens.pop_back();
-        if (word == "tiny") v.length = (1 << 20) - 1;
-        if (word == "huge") v.length = (1ull << 52) + (7 << 20);
-        if (word == "one-mib") v.length = 1 << 20;
-        if (word == "load-ok") v.loadMediaError = 0;
-        if (word == "online-ok") v.volumeOnlineError = 0;
-        if (!ValueOf(word, "load-error").empty())
-            v.loadMediaError = std::stoul(ValueOf(word, "load-error"), nullptr, 0);
+        if (Valued(word, "bytes", &value)) v.length = std::stoull(value, 0, 0);
+        if (Valued(word, "load", &value)) v.loadMediaError = Numbers(value)[0];
+        if (Valued(word, "online", &value)) v.volumeOnlineError = Numbers(value)[0];
         if (word == "no-open") v.opens = "";
+        // A standard user gets the attributes only, whether the service runs or not.
+        if (word == "standard-user" || word == "service") v.opens = "a";
         if (word == "root-denied") v.rootError = ERROR_ACCESS_DENIED;
         if (word == "win2000") fake.windows2000 = true;
-        if (!ValueOf(word, "cancel-hold").empty())
-            v.cancelHoldMs = std::stoul(ValueOf(word, "cancel-hold"));
-        // A standard user gets the attributes only, whether the service runs or not.
-        if (word == "standard-user" || word == "service" || word == "no-service") v.opens = "a";
-        if (word == "gone-for-writing") {
-            v.opens = "ar";
-            v.openError = ERROR_DEV_NOT_EXIST;
-        }
+        if (word == "gone-for-writing") v.opens = "ar";
+        if (word == "gone-for-writing") v.openError = ERROR_DEV_NOT_EXIST;
         if (word == "card") v.descriptor = DescriptorBytes("ACME ", "Card Reader  ", 7);
-        if (word == "disk3" || word == "floppy") v.extentDisks = {3};
-        if (word == "disk3twice") v.extentDisks = {3, 3};
-        if (word == "extents-empty") v.extentDisks = {};
+        if (Valued(word, "disks", &value)) v.extentDisks = Numbers(value);
         if (word == "floppy") fake.dosDevices[kVolume + 4] = "\\Device\\Floppy0";
-        if (!ValueOf(word, "checks").empty())
-            v.checkAnswers = CheckAnswers(ValueOf(word, "checks"));
-        if (!ValueOf(word, "fs-errors").empty())
-            v.fileSystemErrors = Numbers(ValueOf(word, "fs-errors"));
-        if (!ValueOf(word, "fs").empty()) v.fileSystem = ValueOf(word, "fs");
+        if (Valued(word, "checks", &value)) v.checkAnswers = CheckAnswers(value);
+        if (Valued(word, "cancel-hold", &value)) v.cancelHoldMs = Numbers(value)[0];
+        if (Valued(word, "fs-errors", &value)) v.fileSystemErrors = Numbers(value);
+        if (Valued(word, "fs", &value)) v.fileSystem = value;
         if (word == "visible" || word == "own") console.visible = true;
         if (word == "own") console.ownedByUs = true;
         if (word == "pseudo") console.pseudoConsole = true;
@@ -180,20 +180,16 @@ void Script(const std::string& words, FakeDevice& fake, FakeConsole& console,
             console.Type({{300, true, 'E', 'e'}});
         }
         if (word == "input-not-console") console.inputIsConsole = false;
-        if (!ValueOf(word, "screen").empty())
-            console.attributes = (WORD)std::stoul(ValueOf(word, "screen"), nullptr, 0);
-        if (!ValueOf(word, "ctrl-c").empty()) console.ctrlCAt = std::stoul(ValueOf(word, "ctrl-c"));
+        if (Valued(word, "screen", &value)) console.attributes = (WORD)Numbers(value)[0];
+        if (Valued(word, "ctrl-c", &value)) console.ctrlCAt = Numbers(value)[0];
         if (word == "win98") GetVersionAnswer = Windows98;
-        if (word == "service") runs = true;
-        if (word == "refuse") behaviour.refuse = true;
+        if (word == "mute") behaviour.mute = true;
         if (word == "slow") behaviour.slow = true;
-        if (word == "fail-open") behaviour.failOpen = ERROR_ACCESS_DENIED;
-        if (word == "fail-control") behaviour.failControl = ERROR_NOT_READY;
-        if (word == "short") behaviour.replyBytes = 100;
-        if (word == "long") behaviour.replyBytes = 1064;
-        if (word == "busy") standin::openErrors.resize(2, ERROR_PIPE_BUSY);
-        if (word == "instance-late") standin::openErrors = {0, ERROR_FILE_NOT_FOUND};
-        if (word == "instance-denied") standin::openErrors = {0, ERROR_ACCESS_DENIED};
+        if (Valued(word, "open-error", &value)) behaviour.failOpen = Numbers(value)[0];
+        if (Valued(word, "control-error", &value)) behaviour.failControl = Numbers(value)[0];
+        if (Valued(word, "reply-bytes", &value)) behaviour.replyBytes = Numbers(value)[0];
+        if (Valued(word, "pipe-errors", &value))
+            for (DWORD error : Numbers(value)) standin::openErrors.push_back(error);
         std::string module(MAX_PATH, 0);
         if (word == "module-path-cut") {  // it filled the buffer
             ModuleFileNameCall = CutModulePath;
@@ -206,344 +202,282 @@ void Script(const std::string& words, FakeDevice& fake, FakeConsole& console,
             fake.mountPoints["C:\\"] = fake.mountPoints["E:\\"];
         }
     }
-    if (runs) service.reset(new StandinService(behaviour));
+    if (words.find("service") != std::string::npos) service.reset(new StandinService(behaviour));
 }
 
-// What one run showed.
-struct Shown {
+// One run, and all it showed: console, the pauses and the time they took, in
+// "sleep N flush peek ... T ms"; service, the client's pipe calls, then "|" and
+// what the service received.
+struct Run {
+    std::string arguments, script, output;
     DWORD exitCode;
-    std::string output;        // with each colour set as {X}
-    std::string requests;      // what reached the volume of E:
-    std::string consoleCalls;  // sleeps, flushes and peeks
-    DWORD elapsedMs;
-    std::string pipeCalls;  // the client's pipe opens and sleeps
-    std::string received;   // what the service received, a line each
+    std::string drive, console = "", service = "";
 };
 
-// Runs the load command on the scripted scene and checks what no run may leave behind.
-Shown RunWith(const std::string& arguments, const std::string& script) {
-    SCOPED_TRACE(arguments + " / " + script);
-    FakeDevice fake;
-    FakeConsole console;
-    fake.mountPoints["E:\\"] = std::string(kVolume) + "\\";
-    fake.volumes["\\\\.\\PhysicalDrive3"].descriptor = DescriptorBytes("", "Disk", 11);
-    // Counting pipe handles is slow: only where the service may be asked.
-    bool asksService = script.find("service") != std::string::npos;
-    std::vector<ULONG_PTR> pipesBefore;
-    if (asksService) pipesBefore = standin::OpenPipeHandles();
-    standin::openErrors.clear();
-    standin::pipeCalls.clear();
-    std::unique_ptr<StandinService> service;
-    Script(script, fake, console, service);
-    SetErrorMode(0);
-    Pipe = {standin::LoggedOpen, standin::LoggedSleep, standin::LoggedCancelIo,
-            standin::LoggedGetOverlappedResult};
-    PipeIoLimitMs = 300;
-    OwnVersion = VersionStamp();  // as a new process has it
-    Outcome outcome = RunLoadCommandWith(arguments);
-    Pipe = SystemPipeCalls;
-    PipeIoLimitMs = kPipeReplyLimitMs;
-    GetVersionAnswer = SystemGetVersionAnswer;
-    ModuleFileNameCall = SystemModuleFileName;
-    ModuleFileNameWCall = SystemModuleFileNameW;
-    Shown run = {outcome.exitCode,
-                 outcome.output,
-                 fake.requests[kVolume],
-                 console.Calls(),
-                 console.now - console.start,
-                 standin::pipeCalls,
-                 service ? service->Stop() : ""};
-    if (asksService) {
-        EXPECT_EQ(standin::OpenPipeHandles(), pipesBefore);
+void ExpectRuns(std::initializer_list<Run> runs) {
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.arguments + " / " + run.script);
+        FakeDevice fake;
+        FakeConsole console;
+        fake.mountPoints["E:\\"] = std::string(kVolume) + "\\";
+        fake.volumes["\\\\.\\PhysicalDrive3"].descriptor = DescriptorBytes("", "Disk", 11);
+        standin::openErrors.clear();
+        standin::pipeCalls.clear();
+        std::unique_ptr<StandinService> service;
+        Script(run.script, fake, console, service);
+        SetErrorMode(0);
+        Pipe = {standin::LoggedOpen, standin::LoggedSleep, standin::LoggedCancelIo,
+                standin::LoggedGetOverlappedResult};
+        PipeIoLimitMs = 100;
+        OwnVersion = VersionStamp();  // as a new process has it
+        std::istringstream words("Traywake " + run.arguments);
+        std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(&argument[0]);
+        ScopedHeap heap;  // a block left allocated fails the run
+        StdoutCapture capture;
+        DWORD exitCode = (DWORD)RunLoadCommand((int)argv.size(), argv.data());
+        std::string output = capture.Finish();
+        EXPECT_EQ(heap.BusyBlocks(), 0);
+        Pipe = SystemPipeCalls;
+        GetVersionAnswer = SystemGetVersionAnswer;
+        ModuleFileNameCall = SystemModuleFileName;
+        ModuleFileNameWCall = SystemModuleFileNameW;
+        DWORD elapsedMs = console.now - console.start;
+        std::string received = service ? "| " + service->Stop() : "";
+        EXPECT_EQ(output, run.output);
+        EXPECT_EQ(exitCode, run.exitCode);
+        EXPECT_EQ(fake.requests[kVolume], run.drive);
+        EXPECT_EQ(console.Calls() + (elapsedMs ? std::to_string(elapsedMs) + " ms" : ""),
+                  run.console);
+        EXPECT_EQ(standin::pipeCalls + received, run.service);
+        EXPECT_EQ(ServiceClient, nullptr);
+        EXPECT_EQ(fake.faults, std::vector<std::string>());
+        EXPECT_EQ(fake.OpenHandles(), 0);
+        DWORD errorMode = SetErrorMode(0);
+        EXPECT_TRUE(run.exitCode == 2 ||
+                    errorMode == (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
     }
-    EXPECT_EQ(ServiceClient, nullptr);
-    EXPECT_EQ(fake.faults, std::vector<std::string>());
-    EXPECT_EQ(fake.OpenHandles(), 0);
-    DWORD errorMode = SetErrorMode(0);
-    EXPECT_TRUE(run.exitCode == 2 ||
-                errorMode == (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
-    return run;
 }
 
-// Runs that neither wait nor ask the service.
 TEST(LoadCommand, RequestsAndRefusals) {
-    const std::string kCdFailed = Failed("NOT_SUPPORTED");
-    const struct {
-        std::string arguments, script, output;
-        DWORD exitCode;
-        std::string requests;
-    } rows[] = {
-        {"e: -na", "cd load-ok visible", kLoading + ")" + kOk, 0, kCdProbe + kRequests},
+    ExpectRuns({
+        {"e: -na", "cd load=0 visible", kLoading + kOk, 0, kCdLoad},
         // An optical drive's load request decides, and its error is named; -r waits for nothing.
-        {"E: -na -r", "cd online-ok", kLoading + ")" + kCdFailed, 1, kCdProbe + kRequests},
-        {"E: -na", "removable", kLoading + ")" + Failed("INVALID_FUNCTION"), 1,
-         kDiskProbe + kRequests},  // the second error is named
-        {"E: -na", "cd load-error=0x80310000", kLoading + ")" + Failed("FVE_E_LOCKED_VOLUME"), 1,
-         kCdProbe + kRequests},
-        {"E: -na", "cd load-error=0x0FFFFFFF", kLoading + ")" + Failed("268435455"), 1,
-         kCdProbe + kRequests},
-        {"E: -na", "cd load-error=0x10000000", kLoading + ")" + Failed("0x10000000"), 1,
-         kCdProbe + kRequests},
-        {"E:", "removable online-ok card one-mib",
-         kBanner + kLoading + "ACME Card Reader USB Device)" + kOk, 0,
-         "open(0x0) query open(0x0) length open(0x80000000) length root " + kRequests},
-        {"E:\\ -na", "fixed online-ok disk3", kVolumeE + "Disk SATA Device)" + kOk, 0,
-         kDiskProbe + kRequests},
-        {"E: -na", "fixed online-ok disk3twice", kVolumeE + "LDM)" + kOk, 0,
-         kDiskProbe + kRequests},
-        {"E: -na", "fixed online-ok extents-empty", kVolumeE + ")" + kOk, 0,
-         kDiskProbe + kRequests},
-        {"E: -na", "removable floppy", kLoading + ")" + Failed("INVALID_FUNCTION"), 1,
-         "open(0x0) query open(0x0) length open(0x80000000) length " + kRequests},
+        {"E: -na -r", "cd online=0", kLoading + Failed("NOT_SUPPORTED"), 1, kCdLoad},
+        {"E: -na", "removable", kLoading + Failed("INVALID_FUNCTION"), 1, kDiskLoad},
+        {"E: -na", "cd load=0x0FFFFFFF", kLoading + Failed("268435455"), 1, kCdLoad},
+        {"E: -na", "cd load=0x10000000", kLoading + Failed("0x10000000"), 1, kCdLoad},
+        // 1 MiB is a medium, not mounted; the description from the volume.
+        {"E:", "removable online=0 card bytes=0x100000",
+         kBanner + kLoading + "ACME Card Reader USB Device" + kOk, 0,
+         "open(0x0) query open(0x0) length open(0x80000000) length root " + kOpenRw +
+             "load online "},
+        {"E:\\ -na", "fixed online=0 disks=3", kVolumeE + "Disk SATA Device" + kOk, 0, kDiskLoad},
+        {"E: -na", "fixed online=0 disks=3,3", kVolumeE + "LDM" + kOk, 0, kDiskLoad},
+        {"E: -na", "fixed online=0 disks=", kVolumeE + kOk, 0, kDiskLoad},
+        {"E: -na", "removable floppy disks=3", kLoading + Failed("INVALID_FUNCTION"), 1,
+         "open(0x0) query open(0x0) length open(0x80000000) length " + kOpenRw + "load online "},
         {"E: -na -r:5", "cd loaded", kLoaded, 2, kCdProbe + "root "},
         {"E: -na", "fixed loaded", kOnline, 2, kDiskProbe + "root "},
-        {"E: -na", "removable loaded huge", kLoaded, 2, kDiskProbe + "root "},
-        {"E: /force -na -na -na -na", "cd loaded", kLoading + ")" + kCdFailed, 1,
-         kCdProbe + "root " + kRequests},
-        {"E: -na", "cd loaded unmounted", kLoading + ")" + kCdFailed, 1,
-         kCdProbe + "root " + kRequests},
-        {"E: -na", "removable loaded tiny", kLoading + ")" + Failed("INVALID_FUNCTION"), 1,
-         kDiskProbe + kRequests},
-        // A standard user's online volume: its root answers where the length request cannot, and
-        // any answer (or a refusal to this user) means a file system, whatever a quota makes of it.
-        {"E: -na", "fixed standard-user loaded tiny", kOnline, 2,
+        // A medium of 4 TiB and 7 MiB; one of a byte less than 1 MiB is none.
+        {"E: -na", "removable loaded bytes=0x10000000700000", kLoaded, 2, kDiskProbe + "root "},
+        {"E: -na", "removable loaded bytes=0xFFFFF", kLoading + Failed("INVALID_FUNCTION"), 1,
+         kDiskLoad},
+        {"E: /force -na -na -na -na", "cd loaded", kLoading + Failed("NOT_SUPPORTED"), 1,
+         kCdProbe + "root " + kOpenRw + "load online "},
+        {"E: -na", "cd loaded unmounted", kLoading + Failed("NOT_SUPPORTED"), 1,
+         kCdProbe + "root " + kOpenRw + "load online "},
+        {"E: -na", "cd loaded checks=unsupported", kLoading + Failed("NOT_SUPPORTED"), 1, kCdLoad},
+        // A standard user's volume: where the length cannot be read, any answer of its root (or a
+        // refusal to this user) means a file system, whatever a quota makes of its size.
+        {"E: -na", "fixed standard-user loaded bytes=0xFFFFF", kOnline, 2,
          kAttributeLength + "open(0x80000000) size root "},
         {"E: -na", "fixed standard-user loaded root-denied", kOnline, 2,
          kAttributeLength + "open(0x80000000) size root "},
         {"E: -na", "fixed loaded win2000", kOnline, 2, kDiskProbe + "size root "},
         // A volume named by its GUID path is waited for under that name.
-        {std::string(kVolume) + " -na -r", "cd load-ok",
+        {std::string(kVolume) + " -na -r", "cd load=0",
          "Loading media into  ()... OK\r\nWaiting until " + std::string(kVolume) +
              "\\ is ready (up to 60 s)... ready after 0 s (CDFS)\r\n{A}success{7}{7}\r\n\r\n",
-         0, kCdProbe + kRequests + "poll verify fs "},
-        {"E: -na", "cd gone-for-writing load-ok", kVolumeE + ")" + kOk, 0,
+         0, kCdLoad + "poll verify fs "},
+        {"E: -na", "cd gone-for-writing load=0", kVolumeE + kOk, 0,
          kCdProbe + kOpenRw + "open(0x80000000) load online "},
         {"\\", "cd module-path-cut", Banner("0.0") + "{E}invalid drive  - abort\r\n\r\n{7}", 1, ""},
-        {"E: -na", "cd load-ok screen=0xF0", kLoading + ")... OK\r\n{F2}success{F0}{F0}\r\n\r\n", 0,
-         kCdProbe + kRequests},
+        {"E: -na", "cd load=0 screen=0xF0", kLoading + ")... OK\r\n{F2}success{F0}{F0}\r\n\r\n", 0,
+         kCdLoad},
         {"E: -na", "cd loaded screen=0x1F", "{1E}Media already loaded - abort\r\n{1F}", 2,
          kCdProbe + "root "},
-        {"E: -na", "cd screen=0x2E",
-         kLoading + ")... err=NOT_SUPPORTED\r\n{2C}failed{2E}{2E}\r\n\r\n", 1,
-         kCdProbe + kRequests},
         {"E: -na", "cd screen=0", kLoading + ")... err=NOT_SUPPORTED\r\nfailed\r\n\r\n", 1,
-         kCdProbe + kRequests},  // not a console: no colour call
+         kCdLoad},  // not a console: no colour call
         {"E: -na -na -na -na -na -na", "", kBanner + kUsage, 2, ""},  // eight arguments
         {"/na -na", "", kBanner + kUsage, 2, ""},                     // an option as the DriveSpec
         {"-F", "", kBanner + kUsage, 2, ""},
         {"E: -?", "", kBanner + kUsage, 2, ""},
         {"E: -na na", "", kBanner + kUsage, 2, ""},  // an option without a dash
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.arguments + " / " + row.script);
-        Shown run = RunWith(row.arguments, row.script);
-        EXPECT_EQ(run.output, row.output);
-        EXPECT_EQ(run.exitCode, row.exitCode);
-        EXPECT_EQ(run.requests, row.requests);
-        EXPECT_EQ(run.consoleCalls, "");
-        EXPECT_EQ(run.pipeCalls, "");
-    }
+    });
 }
 
 // The pauses and key waits, in the classic console and in a pseudo console.
 TEST(LoadCommand, WaitsAndKeys) {
-    const std::string kInvalidQ = "{E}invalid drive Q: - abort\r\n\r\n{7}";
-    const std::string kLoaded = kLoading + ")" + kOk;
     const std::string kPressAnyKey = "sleep 100*2 flush ";  // then peeks until a key ends it
     const std::string kUntilKeyA =
-        "sleep 100 flush " + Repeat("sleep 100 peek ", 24) + "sleep 100 ";
-    const struct {
-        std::string arguments, script, output;
-        DWORD exitCode;
-        std::string consoleCalls;
-        DWORD elapsedMs;
-    } rows[] = {
+        "sleep 100 flush " + Repeat("sleep 100 peek ", 24) + "sleep 100 2600 ms";
+    const std::string kLoadedOk = kLoading + kOk;
+    ExpectRuns({
         {"E: -na", "cd no-open own key-a", "\r\n{E}cannot open the drive - abort\r\n{7}" + kPress,
-         1, "sleep 100 sleep 2000 sleep 100 flush " + Repeat("sleep 100 peek ", 3) + "sleep 100 ",
-         2600},
-        {"E: -na", "cd load-ok pseudo alone", kLoaded, 0, "sleep 100 flush ", 2100},
-        {"E: -na", "cd load-ok pseudo", kLoaded, 0, "", 0},  // shared with a shell
-        {"E: -na", "cd load-ok pseudo alone headless", kLoaded, 0, "sleep 100 ", 100},
-        {"Q: /NA /N:700", "cd visible", kInvalidQ, 1, "sleep 700 ", 700},
-        {"Q: -na -w:-1", "cd own", kInvalidQ, 1, "sleep 100 sleep 500 ", 600},
-        {"\\ -na", "cd own-volume load-ok own enter", "Loading media into  ()" + kOk, 0,
-         "sleep 100 flush*2 ", 1100},
-        {"E: -w:5 -w:20000 -NAx", "cd load-ok visible", kLoaded, 0, "flush ", 10000},
-        {"E: -w:2000 -na", "cd load-ok visible shift-a", kLoaded, 0, "flush ", 2000},
-        {"E: -w:2000 -na", "cd load-ok", kLoaded, 0, "", 0},  // nobody sees it: no pause
-        {"E: -w:2000 -na", "cd load-ok visible a-then-b", kLoaded, 0, "flush ", 2000},
-        {"E: -w:2000 -na", "cd load-ok visible code-0", kLoaded, 0, "flush*2 ", 300},
-        {"E: -w:300 -na", "cd load-ok visible input-not-console", kLoaded, 0, "flush sleep 10*30 ",
-         300},
-        {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load-ok visible", kLoaded, 0, "flush ",
-         10},                                                               // one poll
-        {"", "own key-a", kBanner + kUsage + kPress, 2, kUntilKeyA, 2600},  // a double-click
-        {"E:", "cd win98 own key-a", kNt4 + kPress, 2, kUntilKeyA, 2600},
+         1, "open(0x0) open(0x80000000) open(0x0) ",
+         "sleep 100 sleep 2000 sleep 100 flush " + Repeat("sleep 100 peek ", 3) +
+             "sleep 100 2600 ms"},
+        {"E: -na", "cd load=0 pseudo alone", kLoadedOk, 0, kCdLoad, "sleep 100 flush 2100 ms"},
+        {"E: -na", "cd load=0 pseudo", kLoadedOk, 0, kCdLoad},  // shared with a shell
+        {"E: -na", "cd load=0 pseudo alone headless", kLoadedOk, 0, kCdLoad, "sleep 100 100 ms"},
+        {"Q: /NA /N:700", "cd visible", kInvalidQ, 1, "", "sleep 700 700 ms"},
+        {"Q: -na -w:-1", "cd own", kInvalidQ, 1, "", "sleep 100 sleep 500 600 ms"},
+        {"\\ -na", "cd own-volume load=0 own enter", "Loading media into  (" + kOk, 0, kCdLoad,
+         "sleep 100 flush*2 1100 ms"},
+        {"E: -w:5 -w:20000 -NAx", "cd load=0 visible", kLoadedOk, 0, kCdLoad, "flush 10000 ms"},
+        {"E: -w:2000 -na", "cd load=0 visible shift-a-then-b", kLoadedOk, 0, kCdLoad,
+         "flush 2000 ms"},
+        {"E: -w:2000 -na", "cd load=0", kLoadedOk, 0, kCdLoad},  // nobody sees it: no pause
+        {"E: -w:2000 -na", "cd load=0 visible code-0", kLoadedOk, 0, kCdLoad, "flush*2 300 ms"},
+        {"E: -w:300 -na", "cd load=0 visible input-not-console", kLoadedOk, 0, kCdLoad,
+         "flush sleep 10*30 300 ms"},
+        {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load=0 visible", kLoadedOk, 0, kCdLoad,
+         "flush 10 ms"},                                                  // one poll
+        {"", "own key-a", kBanner + kUsage + kPress, 2, "", kUntilKeyA},  // a double-click
+        {"E:", "cd win98 own key-a",
+         "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - "
+         "abort\r\n\r\n" +
+             kPress,
+         2, "", kUntilKeyA},
         {"E: -n -n:0", "fixed loaded own released-b", kBanner + kOnline + kPress, 2,
-         kPressAnyKey + "sleep 100 peek sleep 100 ", 400},
-        {"E: -na -n:0", "fixed loaded visible", kOnline, 2, "sleep 100 ", 100},  // not our console
-        {"E: -na -n:0", "fixed loaded own typed-before", kOnline + kPress, 2,
-         kPressAnyKey + Repeat("sleep 100 peek ", 3) + "sleep 100 ", 600},
-        {"E: -na -n:0", "fixed loaded own special-keys", kOnline + kPress, 2,
-         kPressAnyKey + Repeat("sleep 100 peek ", 3) + "sleep 100 ", 600},
-        {"E: -na -n:0", "fixed loaded own held-shift", kOnline + kPress, 2,
-         kPressAnyKey + Repeat("sleep 100 peek ", 2) + "sleep 100 ", 500},
+         kDiskProbe + "root ", kPressAnyKey + "sleep 100 peek sleep 100 400 ms"},
+        {"E: -na -n:0", "fixed loaded visible", kOnline, 2, kDiskProbe + "root ",
+         "sleep 100 100 ms"},  // not our console
+        {"E: -na -n:0", "fixed loaded own typed-then-special", kOnline + kPress, 2,
+         kDiskProbe + "root ", kPressAnyKey + Repeat("sleep 100 peek ", 3) + "sleep 100 600 ms"},
+        {"E: -na -n:0", "fixed loaded own held-shift", kOnline + kPress, 2, kDiskProbe + "root ",
+         kPressAnyKey + Repeat("sleep 100 peek ", 2) + "sleep 100 500 ms"},
         {"E: -na -n:0", "fixed loaded own input-not-console", kOnline + kPress, 2,
-         kPressAnyKey + "sleep 100 peek sleep 2000 sleep 100 ", 2400},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.arguments + " / " + row.script);
-        Shown run = RunWith(row.arguments, row.script);
-        EXPECT_EQ(run.output, row.output);
-        EXPECT_EQ(run.exitCode, row.exitCode);
-        EXPECT_EQ(run.consoleCalls, row.consoleCalls);
-        EXPECT_EQ(run.elapsedMs, row.elapsedMs);
-    }
+         kDiskProbe + "root ", kPressAnyKey + "sleep 100 peek sleep 2000 sleep 100 2400 ms"},
+    });
 }
 
 // The wait until the medium is ready (-r:seconds) on E:, after its load or online request.
 TEST(LoadCommand, ReadyWait) {
-    const std::string kReady = "{A}success";
-    const std::string kNotReady = "{E}not ready";
-    const struct {
-        DWORD seconds;
-        std::string script, ending, word;
-        DWORD exitCode;
-        std::string polls;  // what reached the volume after the requests
-        std::string consoleCalls;
-        DWORD elapsedMs;
-    } rows[] = {
-        {60, "cd load-ok", " ready after 0 s (CDFS)", kReady, 0, "poll verify fs ", "", 0},
-        {60, "cd load-ok checks=nr/2000,nr/2000,ok", " ready after 5 s (CDFS)", kReady, 0,
-         Repeat("poll verify ", 3) + "fs ", "sleep 10*500 ", 5000},
-        {60, "cd load-ok checks=nomedia", " no medium", kNotReady, 3, Repeat("poll verify ", 11),
-         "sleep 10*500 ", 5000},  // "no medium" for 5 s
-        {60, "cd load-ok checks=nomedia,nr,ok", " ready after 1 s (CDFS)", kReady, 0,
-         Repeat("poll verify ", 3) + "fs ", "sleep 10*100 ", 1000},
-        {60, "cd load-ok checks=denied,verify,ok", " ready after 0 s (CDFS)", kReady, 0,
-         Repeat("poll verify ", 3) + "fs ", "sleep 10*50 ", 500},  // a lock, then at once
-        {60, "cd load-ok checks=unreadable", " unreadable medium err=UNRECOGNIZED_MEDIA", kNotReady,
-         3, "poll verify ", "", 0},
-        {60, "cd load-ok checks=crc", " unreadable medium err=CRC", kNotReady, 3, "poll verify ",
-         "", 0},
+    const std::string kPoll = "poll verify ";
+    ExpectRuns({
+        // An empty tray: "no medium" once the drive has had 5 s to find a disc.
+        {"E: -na -r", "cd load=0 checks=nomedia", kLoading + Waited(60, " no medium"), 3,
+         kCdLoad + Repeat(kPoll, 11), "sleep 10*500 5000 ms"},
+        // Without RtlGetLastNtStatus it reads as not ready, unless the check pended.
+        {"E: -na -r:2", "cd load=0 win2000 checks=nomedia",
+         kLoading + Waited(2, " not ready after 2 s err=NOT_READY"), 3, kCdLoad + Repeat(kPoll, 4),
+         "sleep 10*200 2000 ms"},
+        {"E: -na -r", "cd load=0 win2000 checks=nomedia/6000", kLoading + Waited(60, " no medium"),
+         3, kCdLoad + kPoll, "sleep 10*600 6000 ms"},
+        // Held checks, becoming ready after the grace.
+        {"E: -na -r", "cd load=0 checks=nomedia/2000,nr/5000,ok",
+         kLoading + Waited(60, " ready after 8 s (CDFS)"), 0, kCdLoad + Repeat(kPoll, 3) + "fs ",
+         "sleep 10*800 8000 ms"},
+        {"E: -na -r", "cd load=0 checks=denied,verify,ok",
+         kLoading + Waited(60, " ready after 0 s (CDFS)"), 0, kCdLoad + Repeat(kPoll, 3) + "fs ",
+         "sleep 10*50 500 ms"},  // a lock, then at once
+        {"E: -na -r", "cd load=0 checks=unreadable",
+         kLoading + Waited(60, " unreadable medium err=UNRECOGNIZED_MEDIA"), 3, kCdLoad + kPoll},
+        {"E: -na -r", "cd load=0 checks=crc", kLoading + Waited(60, " unreadable medium err=CRC"),
+         3, kCdLoad + kPoll},
         // A drive that cannot be asked, at first without a volume, then with a blank disc.
-        {60, "cd load-ok checks=unsupported,invalid fs-errors=21,1005",
-         " ready after 0 s (no file system)", kReady, 0, "poll verify fs poll verify fs ",
-         "sleep 10*50 ", 500},
-        {60, "removable online-ok", " ready after 0 s (CDFS)", kReady, 0, "poll verify fs ", "", 0},
-        {2, "cd load-ok checks=nr/60000", " not ready after 2 s err=NOT_READY", kNotReady, 3,
-         "poll verify cancel ", "sleep 10*200 ", 2000},
-        {60, "cd load-ok checks=nr,gone,unlinked", " drive gone err=FILE_NOT_FOUND", "{C}failed", 1,
-         "poll verify poll poll ", "sleep 10*100 ", 1000},
-        {60, "cd load-ok checks=pathless,nodevice", " drive gone err=NO_SUCH_DEVICE", "{C}failed",
-         1, "poll poll ", "sleep 10*50 ", 500},
-        // Without RtlGetLastNtStatus an empty tray reads as not ready, unless the check pended.
-        {2, "cd load-ok win2000 checks=nomedia", " not ready after 2 s err=NOT_READY", kNotReady, 3,
-         Repeat("poll verify ", 4), "sleep 10*200 ", 2000},
-        {60, "cd load-ok win2000 checks=nomedia/6000", " no medium", kNotReady, 3, "poll verify ",
-         "sleep 10*600 ", 6000},
-        {60, "cd load-ok checks=nomedia/2000,nr/5000,ok", " ready after 8 s (CDFS)", kReady, 0,
-         Repeat("poll verify ", 3) + "fs ", "sleep 10*800 ", 8000},
-        // A driver that finishes a retry before its cancel takes: the time reported stops at the
+        {"E: -na -r", "cd load=0 checks=unsupported,invalid fs-errors=21,1005",
+         kLoading + Waited(60, " ready after 0 s (no file system)"), 0,
+         kCdLoad + "poll verify fs poll verify fs ", "sleep 10*50 500 ms"},
+        // A blank disc held mounted as RAW: ready once the drive said so, not otherwise.
+        {"E: -na -r", "removable online=0 fs-errors=87",
+         kLoading + Waited(60, " ready after 0 s (no file system)"), 0, kDiskLoad + kPoll + "fs "},
+        {"E: -na -r:1", "cd load=0 checks=unsupported fs-errors=87",
+         kLoading + Waited(1, " not ready after 1 s err=INVALID_PARAMETER"), 3,
+         kCdLoad + "poll verify fs poll verify fs ", "sleep 10*100 1000 ms"},
+        // A check the driver holds is given up at the deadline, to the millisecond.
+        {"E: -na -r:2", "cd load=0 checks=nr/60000 visible stray-z",
+         kLoading + Waited(2, " not ready after 2 s err=NOT_READY"), 3, kCdLoad + kPoll + "cancel ",
+         "flush 2000 ms"},
+        // A driver that finishes a retry before its cancel takes: the seconds stop at the
         // limit, and an answer that comes meanwhile counts.
-        {2, "cd load-ok checks=nr/60000 cancel-hold=3000", " not ready after 2 s err=NOT_READY",
-         kNotReady, 3, "poll verify cancel ", "sleep 10*200 ", 5000},
-        {2, "cd load-ok checks=ok/3000 cancel-hold=5000", " ready after 2 s (CDFS)", kReady, 0,
-         "poll verify cancel fs ", "sleep 10*200 ", 3000},
-        {2, "cd load-ok checks=nr visible stray-z", " not ready after 2 s err=NOT_READY", kNotReady,
-         3, Repeat("poll verify ", 4), "flush ", 2000},  // the last slice ends at the deadline
-        // A blank disc held mounted as RAW: ready, once the drive said so.
-        {60, "cd load-ok fs-errors=87", " ready after 0 s (no file system)", kReady, 0,
-         "poll verify fs ", "", 0},
-        {1, "cd load-ok checks=unsupported fs-errors=87",
-         " not ready after 1 s err=INVALID_PARAMETER", kNotReady, 3,
-         "poll verify fs poll verify fs ", "sleep 10*100 ", 1000},
-        {60, "cd load-ok checks=gone,nr,gone,ok", " ready after 1 s (CDFS)", kReady, 0,
-         "poll poll verify poll poll verify fs ", "sleep 10*150 ", 1500},  // never twice in a row
-        {60, "cd load-ok checks=nr/60000 visible enter", " stopped after 1 s", kNotReady, 3,
-         "poll verify cancel ", "flush*2 ", 1100},
-        {60, "cd load-ok checks=nr/60000 ctrl-c=1550", " stopped after 1 s", kNotReady, 3,
-         "poll verify cancel ", "sleep 10*155 ", 1550},
-        {60, "fixed online-ok fs-errors=21,21,0 fs=NTFS", " ready after 1 s (NTFS)", kReady, 0,
-         "fs fs fs ", "sleep 10*100 ", 1000},
-        {1, "fixed online-ok fs-errors=1005", " no file system", kNotReady, 3, "fs fs ",
-         "sleep 10*100 ", 1000},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.script);
-        bool fixed = row.script.rfind("fixed", 0) == 0;
-        bool cd = row.script.rfind("cd", 0) == 0;
-        Shown run = RunWith("E: -na -r:" + std::to_string(row.seconds), row.script);
-        EXPECT_EQ(run.output, (fixed ? kVolumeE : kLoading) + ")... OK\r\nWaiting until E:\\ is " +
-                                  "ready (up to " + std::to_string(row.seconds) + " s)..." +
-                                  row.ending + "\r\n" + row.word + "{7}{7}\r\n\r\n");
-        EXPECT_EQ(run.exitCode, row.exitCode);
-        EXPECT_EQ(run.requests, (cd ? kCdProbe : kDiskProbe) + kRequests + row.polls);
-        EXPECT_EQ(run.consoleCalls, row.consoleCalls);
-        EXPECT_EQ(run.elapsedMs, row.elapsedMs);
-    }
+        {"E: -na -r:2", "cd load=0 checks=nr/60000 cancel-hold=3000",
+         kLoading + Waited(2, " not ready after 2 s err=NOT_READY"), 3, kCdLoad + kPoll + "cancel ",
+         "sleep 10*200 5000 ms"},
+        {"E: -na -r:2", "cd load=0 checks=ok/3000 cancel-hold=5000",
+         kLoading + Waited(2, " ready after 2 s (CDFS)"), 0, kCdLoad + kPoll + "cancel fs ",
+         "sleep 10*200 3000 ms"},
+        {"E: -na -r", "cd load=0 checks=nr,gone,unlinked",
+         kLoading + Waited(60, " drive gone err=FILE_NOT_FOUND"), 1,
+         kCdLoad + "poll verify poll poll ", "sleep 10*100 1000 ms"},
+        {"E: -na -r", "cd load=0 checks=pathless,nodevice",
+         kLoading + Waited(60, " drive gone err=NO_SUCH_DEVICE"), 1, kCdLoad + "poll poll ",
+         "sleep 10*50 500 ms"},
+        {"E: -na -r", "cd load=0 checks=gone,nr,gone,ok",
+         kLoading + Waited(60, " ready after 1 s (CDFS)"), 0,
+         kCdLoad + "poll poll verify poll poll verify fs ",
+         "sleep 10*150 1500 ms"},  // never twice in a row
+        {"E: -na -r", "cd load=0 checks=nr/60000 visible enter",
+         kLoading + Waited(60, " stopped after 1 s"), 3, kCdLoad + kPoll + "cancel ",
+         "flush*2 1100 ms"},
+        {"E: -na -r", "cd load=0 checks=nr/60000 ctrl-c=1550",
+         kLoading + Waited(60, " stopped after 1 s"), 3, kCdLoad + kPoll + "cancel ",
+         "sleep 10*155 1550 ms"},
+        {"E: -na -r", "fixed online=0 fs-errors=21,21,0 fs=NTFS",
+         kVolumeE + Waited(60, " ready after 1 s (NTFS)"), 0, kDiskLoad + "fs fs fs ",
+         "sleep 10*100 1000 ms"},
+        {"E: -na -r:1", "fixed online=0 fs-errors=1005", kVolumeE + Waited(1, " no file system"), 3,
+         kDiskLoad + "fs fs ", "sleep 10*100 1000 ms"},
+    });
 }
 
 // A standard user's volume: relayed through the service, else loaded through the attribute handle.
 TEST(LoadCommand, ThroughTheService) {
-    const std::string opened = "hello\nopen " + std::string(kVolume) + "\n";
-    const std::string load = "control " + fake_device::Hex(IOCTL_STORAGE_LOAD_MEDIA) + "\n";
-    const std::string online = "control " + fake_device::Hex(IOCTL_VOLUME_ONLINE) + "\n";
-    const std::string conversation = opened + load + online + "goodbye\n";
-    const std::string cut = opened + load;  // ended without goodbye
+    const std::string opened = "hello open " + std::string(kVolume) + " ";
+    const std::string load = "control " + fake_device::Hex(IOCTL_STORAGE_LOAD_MEDIA) + " ";
+    const std::string online = "control " + fake_device::Hex(IOCTL_VOLUME_ONLINE) + " ";
+    const std::string talk = "| " + opened + load + online + "goodbye ";
+    const std::string cut = "| " + opened + load;  // ended without goodbye
     const std::string base = "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=0 ";
-    const std::string busy = "open VorlanCmdIfV2=231 sleep 20 ";
     const std::string absent = Repeat("open VorlanCmdIfV2=2 ", 11);
     const std::string cdOpens = "open(0x0) query open(0x80000000) " + kOpenRw + "open(0x80000000) ";
     const std::string fixedOpens =
         kAttributeLength + "open(0x80000000) size " + kOpenRw + "open(0x80000000) ";
-    const struct {
-        std::string arguments, script, output;
-        DWORD exitCode;
-        std::string requests, pipeCalls, received;
-        DWORD elapsedMs = 0;
-    } rows[] = {
-        {"E: -na", "cd service busy", kLoading + ")" + kOk, 0, cdOpens, Repeat(busy, 2) + base,
-         conversation},
-        {"E: -na", "fixed service online-ok", kVolumeE + ")" + kOk, 0, fixedOpens, base,
-         conversation},
-        {"E: -na", "fixed standard-user", kVolumeE + ")" + Failed("ACCESS_DENIED"), 1,
-         fixedOpens + "load2 online ", absent, ""},  // no service: the request for the handle
-        {"E: -na", "cd no-service load-ok", kLoading + ")" + kOk, 0, cdOpens + "load2 online ",
-         absent, ""},
-        {"E: -na", "cd service refuse", kLoading + ")" + Failed("NOT_SUPPORTED"), 1,
-         cdOpens + "load2 online ", "open VorlanCmdIfV2=0 ", "hello\n"},
-        {"E: -na", "cd service instance-late", kLoading + ")" + kOk, 0, cdOpens,
-         "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=2 sleep 500 open VorlanCmdIfV21=0 ",
-         conversation},
-        {"E: -na", "cd service instance-denied",
-         " error 5 opening VORLAN pipe\r\n" + kLoading + ")" + Failed("NOT_SUPPORTED"), 1,
-         cdOpens + "load2 online ", "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=5 ",
-         "hello\n"},
-        {"E: -na -w:300", "cd service fail-open",
-         "\r\nerror opening " + std::string(kVolume) + "\r\n", 1, cdOpens, base, opened, 300},
+    ExpectRuns({
+        {"E: -na", "cd service pipe-errors=231,231", kLoading + kOk, 0, cdOpens, "",
+         Repeat("open VorlanCmdIfV2=231 sleep 20 ", 2) + base + talk},
+        {"E: -na", "fixed service online=0", kVolumeE + kOk, 0, fixedOpens, "", base + talk},
+        // No service: the load request made for the handle, the online request refused by name.
+        {"E: -na", "fixed standard-user", kVolumeE + Failed("ACCESS_DENIED"), 1,
+         fixedOpens + "load2 online ", "", absent},
+        {"E: -na", "cd standard-user load=0", kLoading + kOk, 0, cdOpens + "load2 online ", "",
+         absent},
+        {"E: -na", "cd service mute", kLoading + Failed("NOT_SUPPORTED"), 1,
+         cdOpens + "load2 online ", "", "open VorlanCmdIfV2=0 cancel wait | hello "},
+        {"E: -na", "cd service pipe-errors=0,2", kLoading + kOk, 0, cdOpens, "",
+         "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=2 sleep 500 open VorlanCmdIfV21=0 " +
+             talk},
+        {"E: -na", "cd service pipe-errors=0,5",
+         " error 5 opening VORLAN pipe\r\n" + kLoading + Failed("NOT_SUPPORTED"), 1,
+         cdOpens + "load2 online ", "",
+         "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=5 | hello "},
+        {"E: -na -w:300", "cd service open-error=5",
+         "\r\nerror opening " + std::string(kVolume) + "\r\n", 1, cdOpens, "sleep 300 300 ms",
+         base + "| " + opened},
         // The conversation ends before the wait, which asks with handles of its own.
-        {"E: -na -r", "cd service",
-         kLoading + ")... OK\r\nWaiting until E:\\ is ready (up to 60 " +
-             "s)... ready after 0 s (CDFS)\r\n{A}success{7}{7}\r\n\r\n",
-         0, cdOpens + "poll verify fs ", base, conversation},
-        {"E: -na", "cd service fail-control", kLoading + ")" + Failed("NOT_READY"), 1, cdOpens,
-         base, conversation},
-        {"E: -na", "cd service slow", kLoading + ")" + Failed("SEM_TIMEOUT"), 1, cdOpens,
-         base + "cancel wait ", cut},
-        {"E: -na", "fixed service short", kVolumeE + ")" + Failed("INVALID_DATA"), 1, fixedOpens,
-         base, cut},  // the second request gets the error that ended the conversation
-        {"E: -na", "cd service long", kLoading + ")" + Failed("INVALID_DATA"), 1, cdOpens, base,
-         cut},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.arguments + " / " + row.script);
-        Shown run = RunWith(row.arguments, row.script);
-        EXPECT_EQ(run.output, row.output);
-        EXPECT_EQ(run.exitCode, row.exitCode);
-        EXPECT_EQ(run.requests, row.requests);
-        EXPECT_EQ(run.pipeCalls, row.pipeCalls);
-        EXPECT_EQ(run.received, row.received);
-        EXPECT_EQ(run.elapsedMs, row.elapsedMs);
-    }
+        {"E: -na -r", "cd service", kLoading + Waited(60, " ready after 0 s (CDFS)"), 0,
+         cdOpens + "poll verify fs ", "", base + talk},
+        {"E: -na", "cd service control-error=21", kLoading + Failed("NOT_READY"), 1, cdOpens, "",
+         base + talk},
+        {"E: -na", "cd service slow", kLoading + Failed("SEM_TIMEOUT"), 1, cdOpens, "",
+         base + "cancel wait " + cut},
+        // The second request gets the error that ended the conversation.
+        {"E: -na", "fixed service reply-bytes=100", kVolumeE + Failed("INVALID_DATA"), 1,
+         fixedOpens, "", base + cut},
+        {"E: -na", "cd service reply-bytes=1064", kLoading + Failed("INVALID_DATA"), 1, cdOpens, "",
+         base + cut},
+    });
 }

@@ -236,6 +236,9 @@ inline BOOL Answer(const FakeVolume& volume, DWORD code, LPVOID in, LPVOID out, 
                    LPDWORD returned) {
     switch (code) {
     case IOCTL_STORAGE_CHECK_VERIFY2:
+        // Asked at once, the drive gives the first answer it gives the wait.
+        if (volume.checkAnswers[0].answer->status)
+            return FailWithStatus(volume.checkAnswers[0].answer->status);
         return volume.hasMedium ? TRUE : Fail(ERROR_NOT_READY);
     case IOCTL_STORAGE_MEDIA_REMOVAL:
         Require(!((PREVENT_MEDIA_REMOVAL*)in)->PreventMediaRemoval, "removal locked");
@@ -372,8 +375,12 @@ inline LastNtStatusFunction WINAPI FindLastNtStatus() {
 // The system's answer shape: the texts, each with its zero, and the list's closing zero.
 inline DWORD WINAPI QueryDosDeviceA(LPCSTR name, LPSTR target, DWORD maxChars) {
     std::string answer;
+    if (name && !Fake().dosDevices.count(name)) {
+        // A failed lookup may leave part of a name behind.
+        lstrcpynA(target, "\\Device\\Floppy", maxChars);
+        return Fail(ERROR_FILE_NOT_FOUND);
+    }
     if (name) {
-        if (!Fake().dosDevices.count(name)) return Fail(ERROR_FILE_NOT_FOUND);
         answer = Fake().dosDevices[name] + '\0';
     } else {
         Fake().lookups += "dos-list " + std::to_string(maxChars) + " ";

@@ -1,14 +1,11 @@
 // A private heap whose blocks are counted, buffers that end at a no-access page,
-// standard output on a pipe, and in-process runs of the load command.
+// and standard output on a pipe.
 #pragma once
-#include "app/load_command.h"
 #include "base/memory.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -81,21 +78,3 @@ struct StdoutCapture {
         return bytes.substr(0, got);
     }
 };
-
-struct Outcome {
-    DWORD exitCode;
-    std::string output;
-};
-
-// The load command in this process, on a private heap; a block left allocated fails the test.
-inline Outcome RunLoadCommandWith(const std::string& argumentWords) {
-    std::istringstream words("Traywake " + argumentWords);
-    std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(&argument[0]);
-    ScopedHeap heap;
-    StdoutCapture capture;
-    DWORD exitCode = (DWORD)RunLoadCommand((int)argv.size(), argv.data());
-    EXPECT_EQ(heap.BusyBlocks(), 0) << "heap blocks left";
-    return {exitCode, capture.Finish()};
-}
