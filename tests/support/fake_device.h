@@ -64,14 +64,14 @@ struct FakeVolume {
     std::vector<DWORD> extentDisks = {~0u};      // {~0u}: the extents request fails
     DWORD loadMediaError = ERROR_NOT_SUPPORTED;  // 0: the load requests succeed
     DWORD volumeOnlineError = ERROR_INVALID_FUNCTION;
-    std::vector<CheckAnswer> checkAnswers = {
-        {kDriveStatuses, 0}};  // overlapped checks, in turn; the last repeats
+    // The overlapped checks' answers in turn, the last repeating; after a
+    // cancel the driver holds a check cancelHoldMs longer, unless it answers.
+    std::vector<CheckAnswer> checkAnswers = {{kDriveStatuses, 0}};
     size_t checksAsked = 0;
-    DWORD cancelHoldMs = 0;  // a cancelled check still runs so long, unless it is answered first
+    DWORD cancelHoldMs = 0;
     std::vector<DWORD> fileSystemErrors;  // the file system query's errors in turn (0: it answers)
     std::string fileSystem = "CDFS";
-    DWORD rootError =
-        0;  // the root opens, yet its size query fails so (ACCESS_DENIED: not ours to list)
+    DWORD rootError = 0;  // the root opens, but its size is refused so (ACCESS_DENIED: not ours)
 };
 
 struct FakeDevice {
@@ -79,13 +79,13 @@ struct FakeDevice {
         std::string path;
         char access;  // as in FakeVolume::opens
         bool open;
-        bool overlapped;  // opened for overlapped I/O
+        bool overlapped;
         bool pending;
         bool cancelled;
-        DWORD answerAt;        // tick of the pending request's answer
+        DWORD answerAt;        // the tick the pending check is answered at
         LONG status;           // and its status
-        DWORD endsAt;          // tick at which a cancelled request ends without its answer
-        LPOVERLAPPED request;  // the pending request's OVERLAPPED
+        DWORD cancelEnd;       // the tick a cancelled check ends at without its answer
+        LPOVERLAPPED request;  // the pending check's
     };
 
     FakeDevice();
@@ -133,17 +133,13 @@ inline BOOL Fail(DWORD error) {
     return FALSE;
 }
 
-inline DWORD ErrorOfStatus(LONG status) {
-    for (const DriveStatus& entry : kDriveStatuses)
-        if (entry.status == status) return entry.error;
-    Require(false, "a status with no Win32 error: " + std::to_string(status));
-    return ERROR_MR_MID_NOT_FOUND;
-}
-
 // A failed request sets both the Win32 error and the NT status behind it.
 inline BOOL FailWithStatus(LONG status) {
+    auto known = std::find_if(std::begin(kDriveStatuses), std::end(kDriveStatuses),
+                              [status](auto& entry) { return entry.status == status; });
+    Require(status && known != std::end(kDriveStatuses), "a status with no Win32 error");
     Fake().lastNtStatus = status;
-    return Fail(ErrorOfStatus(status));
+    return Fail(known->error);
 }
 
 inline std::string Hex(DWORD value) {
@@ -168,27 +164,24 @@ inline HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share,
                 disposition == OPEN_EXISTING &&
                 (flags & ~(FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED)) == 0,
             "open arguments of " + name);
-    char kind = 'a';
-    if (isRoot) kind = '\\';
-    if (access == GENERIC_READ) kind = 'r';
-    if (access == (GENERIC_READ | GENERIC_WRITE)) kind = 'w';
-    FakeVolume* volume = Fake().volumes.count(name) ? &Fake().volumes[name] : nullptr;
     // The check asks with a handle of its own: one still open elsewhere (ours,
     // or the service's, kept until goodbye) keeps the volume as it was mounted.
     Require(!overlapped || (Fake().OpenHandles() == 0 && !ServiceClient), "volume held open");
-    if (volume && overlapped && NextCheckAnswer(*volume).answer->failsOpen) {
-        SetLastError(NextCheckAnswer(*volume).answer->error);
-        volume->checksAsked++;
-        return INVALID_HANDLE_VALUE;
+    char kind = isRoot ? '\\' : access == GENERIC_READ ? 'r' : access ? 'w' : 'a';
+    auto found = Fake().volumes.find(name);
+    DWORD error = ERROR_FILE_NOT_FOUND;
+    if (found != Fake().volumes.end()) {
+        FakeVolume& volume = found->second;
+        const DriveStatus* check = NextCheckAnswer(volume).answer;
+        // CreateFile: a folder opens only with FILE_FLAG_BACKUP_SEMANTICS.
+        bool refused = volume.opens.find(kind) == std::string::npos;
+        error = refused ? volume.openError : ERROR_ACCESS_DENIED;
+        if (!refused && (!isRoot || (flags & FILE_FLAG_BACKUP_SEMANTICS))) error = ERROR_SUCCESS;
+        if (overlapped && check->failsOpen) error = check->error;
+        if (overlapped && check->failsOpen) volume.checksAsked++;
     }
-    if (!volume) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    // CreateFile: a folder opens only with FILE_FLAG_BACKUP_SEMANTICS.
-    bool refused = volume->opens.find(kind) == std::string::npos;
-    if (refused || (isRoot && !(flags & FILE_FLAG_BACKUP_SEMANTICS))) {
-        SetLastError(refused ? volume->openError : ERROR_ACCESS_DENIED);
+    if (error) {
+        SetLastError(error);
         return INVALID_HANDLE_VALUE;
     }
     Fake().handles.push_back({name, kind, true, overlapped, false, false, 0, 0, 0, nullptr});
@@ -208,20 +201,16 @@ inline FakeDevice::Handle* FindHandle(HANDLE handle) {
 // refuses any other handle before a driver sees the request.
 inline bool HasAccessFor(DWORD code, char access) {
     DWORD required = (code >> 14) & 3;
-    bool reads = access == 'r' || access == 'w';
-    bool writes = access == 'w';
-    if ((required & FILE_READ_ACCESS) && !reads) return false;
-    return !(required & FILE_WRITE_ACCESS) || writes;
+    if ((required & FILE_READ_ACCESS) && access != 'r' && access != 'w') return false;
+    return !(required & FILE_WRITE_ACCESS) || access == 'w';
 }
 
-struct KnownRequest {
+// The requests the program may send, with the bytes in and out each takes.
+const struct {
     DWORD code;
     const char* name;
-    DWORD inBytes;
-    DWORD outBytes;  // or none, for the medium check, whose media change count is optional
-};
-
-const KnownRequest kRequests[] = {
+    DWORD inBytes, outBytes;
+} kRequests[] = {
     {IOCTL_STORAGE_CHECK_VERIFY2, "verify ", 0, 4},
     {IOCTL_STORAGE_MEDIA_REMOVAL, "allow ", 1, 0},
     {IOCTL_DISK_GET_LENGTH_INFO, "length ", 0, 8},
@@ -245,20 +234,17 @@ inline BOOL Answer(const FakeVolume& volume, DWORD code, LPVOID in, LPVOID out, 
         return TRUE;
     case IOCTL_DISK_GET_LENGTH_INFO:
         if (Fake().windows2000) return FailWithStatus(STATUS_INVALID_DEVICE_REQUEST);
-        std::memcpy(out, &volume.length, 8);
         *returned = 8;
+        std::memcpy(out, &volume.length, 8);
         return TRUE;
-    case IOCTL_STORAGE_QUERY_PROPERTY: {
-        auto* query = (STORAGE_PROPERTY_QUERY*)in;
-        Require(query->PropertyId == StorageDeviceProperty &&
-                    query->QueryType == PropertyStandardQuery &&
-                    ((STORAGE_DEVICE_DESCRIPTOR*)out)->Size == 1024,
+    case IOCTL_STORAGE_QUERY_PROPERTY:
+        Require(((STORAGE_PROPERTY_QUERY*)in)->PropertyId == StorageDeviceProperty &&
+                    ((STORAGE_PROPERTY_QUERY*)in)->QueryType == PropertyStandardQuery,
                 "another property asked for");
         if (volume.descriptor.empty()) return Fail(ERROR_NOT_SUPPORTED);
         *returned = (DWORD)std::min<size_t>(outBytes, volume.descriptor.size());
         std::memcpy(out, volume.descriptor.data(), *returned);
         return TRUE;
-    }
     case IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS:
         if (volume.extentDisks == std::vector<DWORD>{~0u}) return Fail(ERROR_NOT_SUPPORTED);
         *(DWORD*)out = (DWORD)volume.extentDisks.size();
@@ -266,11 +252,10 @@ inline BOOL Answer(const FakeVolume& volume, DWORD code, LPVOID in, LPVOID out, 
             std::memcpy((BYTE*)out + 8 + 24 * i, &volume.extentDisks[i], 4);
         *returned = (DWORD)(8 + 24 * volume.extentDisks.size());
         return TRUE;
-    case IOCTL_STORAGE_LOAD_MEDIA:
-    case IOCTL_STORAGE_LOAD_MEDIA2:
-        return volume.loadMediaError ? Fail(volume.loadMediaError) : TRUE;
-    default:
+    case IOCTL_VOLUME_ONLINE:
         return volume.volumeOnlineError ? Fail(volume.volumeOnlineError) : TRUE;
+    default:  // the two load requests
+        return volume.loadMediaError ? Fail(volume.loadMediaError) : TRUE;
     }
 }
 
@@ -280,23 +265,21 @@ inline BOOL Answer(const FakeVolume& volume, DWORD code, LPVOID in, LPVOID out, 
 inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inBytes, LPVOID out,
                                    DWORD outBytes, LPDWORD returned, LPOVERLAPPED overlapped) {
     FakeDevice::Handle* open = FindHandle(handle);
-    if (!open) return Fail(ERROR_INVALID_HANDLE);
     auto known = std::find_if(std::begin(kRequests), std::end(kRequests),
-                              [code](const KnownRequest& r) { return r.code == code; });
-    bool isKnown = known != std::end(kRequests);
-    Fake().requests[open->path] += isKnown ? known->name : "unknown ";
-    // A handle opened for overlapped I/O takes an OVERLAPPED with every request, others none.
-    bool noOutput = !out && outBytes == 0 && code == IOCTL_STORAGE_CHECK_VERIFY2;
-    Require(isKnown && returned && !overlapped == !open->overlapped && !in == !known->inBytes &&
-                inBytes == known->inBytes &&
-                (noOutput || (!out == !known->outBytes && outBytes == known->outBytes)),
+                              [code](auto& request) { return request.code == code; });
+    // A handle opened for overlapped I/O takes an OVERLAPPED with every request, others none;
+    // the medium check may go without its output.
+    bool checkOnly = !out && outBytes == 0 && code == IOCTL_STORAGE_CHECK_VERIFY2;
+    Require(open && known != std::end(kRequests) && returned && !overlapped == !open->overlapped &&
+                !in == !known->inBytes && inBytes == known->inBytes &&
+                (checkOnly || (!out == !known->outBytes && outBytes == known->outBytes)),
             "arguments of " + Hex(code));
-    if (!isKnown || !returned) return Fail(ERROR_INVALID_FUNCTION);
+    if (!open || known == std::end(kRequests) || !returned) return Fail(ERROR_INVALID_FUNCTION);
+    Fake().requests[open->path] += known->name;
     *returned = 0;
     if (!HasAccessFor(code, open->access)) return FailWithStatus(STATUS_ACCESS_DENIED);
     FakeVolume& volume = Fake().volumes[open->path];
     if (!overlapped) return Answer(volume, code, in, out, outBytes, returned);
-    Require(code == IOCTL_STORAGE_CHECK_VERIFY2 && !out, "overlapped " + Hex(code));
     CheckAnswer answer = NextCheckAnswer(volume);
     volume.checksAsked++;
     // DeviceIoControl marks the OVERLAPPED pending first; a request that fails
@@ -325,27 +308,25 @@ inline BOOL WINAPI GetOverlappedResult(HANDLE handle, LPOVERLAPPED overlapped, L
     Require(open && open->pending && overlapped == open->request && returned,
             "result of no request");
     if (!open || !open->pending) return Fail(ERROR_INVALID_PARAMETER);
-    DWORD endsAt = open->answerAt;
-    if (open->cancelled && (LONG)(open->endsAt - endsAt) < 0) endsAt = open->endsAt;
+    bool cancelledFirst = open->cancelled && (LONG)(open->cancelEnd - open->answerAt) < 0;
+    DWORD endsAt = cancelledFirst ? open->cancelEnd : open->answerAt;
     LONG left = (LONG)(endsAt - ConsoleCall.GetTickCount());
-    if (left > 0) {
-        // A wait here would last as long as the driver holds the request.
-        Require(!wait || open->cancelled, "a wait on a request that runs on");
-        if (!wait || !open->cancelled) return Fail(ERROR_IO_INCOMPLETE);
-        FakeConsole::current->Advance((DWORD)left);
-    }
+    // A wait here would last as long as the driver holds the request.
+    Require(left <= 0 || !wait || open->cancelled, "a wait on a request that runs on");
+    if (left > 0 && (!wait || !open->cancelled)) return Fail(ERROR_IO_INCOMPLETE);
+    if (left > 0) FakeConsole::current->Advance((DWORD)left);
     open->pending = false;
-    bool answered = endsAt == open->answerAt;
-    overlapped->Internal = (ULONG_PTR)(answered ? open->status : STATUS_CANCELLED);
+    overlapped->Internal = (ULONG_PTR)(cancelledFirst ? STATUS_CANCELLED : open->status);
     return overlapped->Internal ? FailWithStatus((LONG)overlapped->Internal) : TRUE;
 }
 
 inline BOOL WINAPI CancelIo(HANDLE handle) {
     FakeDevice::Handle* open = FindHandle(handle);
+    Require(open, "cancel on a handle not open");
     if (!open) return Fail(ERROR_INVALID_HANDLE);
     Fake().requests[open->path] += "cancel ";
     open->cancelled = true;
-    open->endsAt = ConsoleCall.GetTickCount() + Fake().volumes[open->path].cancelHoldMs;
+    open->cancelEnd = ConsoleCall.GetTickCount() + Fake().volumes[open->path].cancelHoldMs;
     return TRUE;
 }
 
@@ -355,13 +336,11 @@ inline BOOL WINAPI GetVolumeInformationA(LPCSTR root, LPSTR, DWORD, LPDWORD, LPD
     Require(name.back() == '\\', "file system of a path that is no root");
     name.pop_back();
     Fake().requests[name] += "fs ";
-    FakeVolume& volume = Fake().volumes[name];
-    DWORD error = volume.fileSystemErrors.empty() ? 0 : volume.fileSystemErrors.front();
-    if (volume.fileSystemErrors.size() > 1)
-        volume.fileSystemErrors.erase(volume.fileSystemErrors.begin());
+    std::vector<DWORD>& errors = Fake().volumes[name].fileSystemErrors;
+    DWORD error = errors.empty() ? 0 : errors.front();
+    if (errors.size() > 1) errors.erase(errors.begin());
     if (error) return Fail(error);
-    Require(fileSystemChars > volume.fileSystem.size(), "file system name cut");
-    lstrcpynA(fileSystem, volume.fileSystem.c_str(), fileSystemChars);
+    lstrcpynA(fileSystem, Fake().volumes[name].fileSystem.c_str(), fileSystemChars);
     return TRUE;
 }
 
@@ -372,23 +351,22 @@ inline LastNtStatusFunction WINAPI FindLastNtStatus() {
     return Fake().windows2000 ? nullptr : GetLastNtStatus;
 }
 
-// The system's answer shape: the texts, each with its zero, and the list's closing zero.
+// The system's answer shape: the texts, each with its zero, and the list's
+// closing zero. A failed lookup may leave part of a name behind.
 inline DWORD WINAPI QueryDosDeviceA(LPCSTR name, LPSTR target, DWORD maxChars) {
     std::string answer;
     if (name && !Fake().dosDevices.count(name)) {
-        // A failed lookup may leave part of a name behind.
         lstrcpynA(target, "\\Device\\Floppy", maxChars);
         return Fail(ERROR_FILE_NOT_FOUND);
     }
-    if (name) {
-        answer = Fake().dosDevices[name] + '\0';
-    } else {
+    if (name) answer = Fake().dosDevices[name] + '\0';
+    if (!name) {
         Fake().lookups += "dos-list " + std::to_string(maxChars) + " ";
         for (auto& entry : Fake().dosDevices) answer += entry.first + '\0';
         if (Fake().listError) return Fail(Fake().listError);
-        if (maxChars < Fake().listNeedsBytes) return Fail(ERROR_INSUFFICIENT_BUFFER);
     }
-    if (answer.size() + 1 > maxChars) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (answer.size() + 1 > maxChars || (!name && maxChars < Fake().listNeedsBytes))
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
     std::memcpy(target, answer.c_str(), answer.size() + 1);
     return (DWORD)answer.size() + 1;
 }
@@ -396,13 +374,9 @@ inline DWORD WINAPI QueryDosDeviceA(LPCSTR name, LPSTR target, DWORD maxChars) {
 // An unknown name leaves part of a text behind, as a failed lookup may.
 inline BOOL CopyName(std::map<std::string, std::string>& names, LPCSTR key, LPSTR result,
                      DWORD maxChars) {
-    if (!names.count(key)) {
-        lstrcpynA(result, "partial", maxChars);
-        return Fail(ERROR_INVALID_PARAMETER);
-    }
-    if (names[key].size() + 1 > maxChars) return Fail(ERROR_FILENAME_EXCED_RANGE);
-    lstrcpyA(result, names[key].c_str());
-    return TRUE;
+    lstrcpynA(result, names.count(key) ? names[key].c_str() : "partial", maxChars);
+    if (!names.count(key)) return Fail(ERROR_INVALID_PARAMETER);
+    return names[key].size() < maxChars ? TRUE : Fail(ERROR_FILENAME_EXCED_RANGE);
 }
 
 inline BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR path, LPSTR name, DWORD maxChars) {
@@ -421,37 +395,32 @@ inline UINT WINAPI GetDriveTypeA(LPCSTR root) {
 // As the system: a directory that does not fit is not written; the answer is the size it needs.
 inline DWORD WINAPI GetCurrentDirectoryA(DWORD maxChars, LPSTR directory) {
     const std::string& current = Fake().currentDirectory;
-    if (current.size() + 1 > maxChars) return (DWORD)current.size() + 1;
-    lstrcpyA(directory, current.c_str());
-    return (DWORD)current.size();
+    if (current.size() < maxChars) lstrcpyA(directory, current.c_str());
+    return (DWORD)current.size() + (current.size() < maxChars ? 0 : 1);
 }
 
 // The size of the file system on a volume whose root folder opens; any user who
-// may list the root may ask.
+// may list the root may ask. The outputs of a call that failed hold nothing to
+// rely on.
 inline BOOL WINAPI GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeToCaller,
                                        PULARGE_INTEGER totalBytes, PULARGE_INTEGER freeBytes) {
     std::string name = directory;
     Require(name.back() == '\\', "size of a path that is no folder");
     name.pop_back();
     Fake().requests[name] += "size ";
-    if (!Fake().volumes.count(name)) return Fail(ERROR_PATH_NOT_FOUND);
     const FakeVolume& volume = Fake().volumes[name];
-    if (volume.opens.find('\\') == std::string::npos || volume.rootError) {
-        // The outputs of a call that failed hold nothing to rely on.
-        if (totalBytes) totalBytes->QuadPart = 1ull << 40;
-        return Fail(volume.rootError ? volume.rootError : ERROR_NOT_READY);
-    }
+    bool mounted = volume.opens.find('\\') != std::string::npos && !volume.rootError;
     for (PULARGE_INTEGER answer : {freeToCaller, totalBytes, freeBytes})
-        if (answer) answer->QuadPart = volume.length;
-    return TRUE;
+        if (answer) answer->QuadPart = mounted ? volume.length : 1ull << 40;
+    if (mounted) return TRUE;
+    return Fail(volume.rootError ? volume.rootError : ERROR_NOT_READY);
 }
 
 inline BOOL WINAPI CloseHandle(HANDLE handle) {
     FakeDevice::Handle* open = FindHandle(handle);
-    Require(open, "close of a handle not open");
-    if (!open) return Fail(ERROR_INVALID_HANDLE);
     // Its OVERLAPPED may be gone when the request ends (CancelIo, GetOverlappedResult).
-    Require(!open->pending, "close with a request pending");
+    Require(open && !open->pending, "close of a handle not open, or with a request pending");
+    if (!open) return Fail(ERROR_INVALID_HANDLE);
     open->open = false;
     return TRUE;
 }
@@ -461,19 +430,15 @@ inline BOOL WINAPI CloseHandle(HANDLE handle) {
 inline FakeDevice::FakeDevice() {
     namespace f = fake_device;
     current = this;
-    Device = {f::CreateFileA,
-              f::DeviceIoControl,
-              f::QueryDosDeviceA,
-              f::GetVolumeNameForVolumeMountPointA,
-              f::GetVolumePathNameA,
-              f::GetDriveTypeA,
-              f::GetCurrentDirectoryA,
-              f::GetDiskFreeSpaceExA,
-              f::GetOverlappedResult,
-              f::CancelIo,
-              f::GetVolumeInformationA,
-              f::FindLastNtStatus,
-              f::CloseHandle};
+    Device = {
+        f::CreateFileA,           f::DeviceIoControl,
+        f::QueryDosDeviceA,       f::GetVolumeNameForVolumeMountPointA,
+        f::GetVolumePathNameA,    f::GetDriveTypeA,
+        f::GetCurrentDirectoryA,  f::GetDiskFreeSpaceExA,
+        f::GetOverlappedResult,   f::CancelIo,
+        f::GetVolumeInformationA, f::FindLastNtStatus,
+        f::CloseHandle,
+    };
 }
 
 // A storage device descriptor with the texts after the fixed part; an empty text gets offset 0.
@@ -483,7 +448,6 @@ inline std::vector<BYTE> DescriptorBytes(const std::string& vendor, const std::s
     std::string texts = vendor + '\0' + product + '\0';
     head.VendorIdOffset = vendor.empty() ? 0 : sizeof head;
     head.ProductIdOffset = product.empty() ? 0 : sizeof head + vendor.size() + 1;
-    head.Size = (DWORD)(sizeof head + texts.size());
     head.BusType = (STORAGE_BUS_TYPE)busType;
     std::vector<BYTE> bytes(sizeof head + texts.size());
     std::memcpy(bytes.data(), &head, sizeof head);
