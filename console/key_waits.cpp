@@ -10,7 +10,6 @@
 #include "console/con_printf.h"
 #include "console/console_session.h"
 #include "console/console_calls.h"
-#include "console/trace.h"
 
 enum { kSleepPollMs = 10, kPressAnyKeyPollMs = 100, kUnreadableInputMs = 2000 };
 
@@ -68,7 +67,6 @@ static BOOL PollKeyRelease(HANDLE input, DWORD milliseconds, WORD* key) {
 }
 
 DWORD SleepOrKey(DWORD milliseconds) {
-    Trace(4, "SleepOrKey(%u)", milliseconds);
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD start = ConsoleCall.GetTickCount();
     ConsoleCall.FlushConsoleInputBuffer(input);
@@ -108,7 +106,6 @@ DWORD ConsoleSession::SleepOrKeyIfVisible(DWORD milliseconds) {
 }
 
 void ConsoleSession::Wait4KeyIfStartedStandalone() {
-    Trace(4, "Wait4KeyIfStartedStandalone()");
     if (!IsConsoleVisible()) return;
     ConsoleCall.Sleep(kPressAnyKeyPollMs);
     if (!IsOwnConsole()) return;

@@ -24,11 +24,10 @@ static HANDLE OpenPipe(const char* name) {
                             0);
 }
 
-// One read or write, waited for at most PipeIoLimitMs; *transferred gets the
+// One read or write, waited for at most PipeIoLimitMs; on success *transferred gets the
 // byte count. A call that runs out of time fails with ERROR_SEM_TIMEOUT.
 static BOOL TransferMessage(HANDLE pipe, BOOL isWrite, void* buffer, DWORD bytes,
                             DWORD* transferred) {
-    *transferred = 0;
     OVERLAPPED overlapped;
     FillBytes(&overlapped, 0, sizeof overlapped);
     overlapped.hEvent = CreateEventA(0, TRUE, FALSE, 0);

@@ -8,7 +8,6 @@
 #include "service/command_pipe_client.h"
 #include "service/pipe_calls.h"
 
-#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -35,40 +34,10 @@ struct StandinService {
     // What it received; a client's end still open shows as "open".
     std::string Stop() {
         Answer();
-        DWORD available = 0;
-        for (HANDLE pipe : pipes_)
-            if (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) received_ += "open ";
+        for (int i = 0; i < 2; ++i)
+            if (PeekNamedPipe(pipes_[i], nullptr, 0, nullptr, nullptr, nullptr))
+                received_ += "open ";
         return received_;
-    }
-
-    // Reads and answers whatever the client has written.
-    void Answer() {
-        DWORD got = 0;
-        LONG hello = 0;
-        if (Available(0) > 0) {
-            bool greeted = Available(0) == sizeof hello &&
-                           ReadFile(pipes_[0], &hello, sizeof hello, &got, nullptr) &&
-                           hello == PIPE_HELLO;
-            received_ += greeted ? "hello " : "bad hello ";
-            DWORD instance = 1;
-            if (!behaviour_.mute) WriteFile(pipes_[0], &instance, sizeof instance, &got, nullptr);
-        }
-        PipeRequest request;
-        while (Read(&request) && request.nCommand != PIPE_GOODBYE) {
-            bool control = request.nCommand == PIPE_CMD_DEVICE_CONTROL;
-            BYTE bytes[2 * sizeof(PipeReply)] = {};
-            auto* reply = (PipeReply*)bytes;
-            reply->dwError = control                                    ? behaviour_.failControl
-                             : request.nCommand == PIPE_CMD_OPEN_VOLUME ? behaviour_.failOpen
-                                                                        : ERROR_INVALID_FUNCTION;
-            reply->bSuccess = reply->dwError == 0;
-            if (control && behaviour_.slow) {
-                behaviour_.slow = false;
-                continue;
-            }
-            DWORD size = control ? behaviour_.replyBytes : sizeof(PipeReply);
-            WriteFile(pipes_[1], bytes, size, &got, nullptr);
-        }
     }
 
     DWORD Available(int pipe) {
@@ -76,31 +45,47 @@ struct StandinService {
         PeekNamedPipe(pipes_[pipe], nullptr, 0, nullptr, &available, nullptr);
         return available;
     }
-    // One message: a request, whose every byte is checked, or a goodbye.
-    bool Read(PipeRequest* request) {
+
+    // Reads and answers whatever the client has written: the hello with the
+    // instance number, each request as scripted, every byte of it checked.
+    void Answer() {
         DWORD got = 0;
-        *request = {};
-        if (!Available(1) || !ReadFile(pipes_[1], request, sizeof *request, &got, nullptr))
-            return false;
-        char line[300];
-        char* path = request->szPath;
-        char* pathEnd = path + strnlen(path, sizeof request->szPath);
-        bool open = request->nCommand == PIPE_CMD_OPEN_VOLUME;
-        bool control = request->nCommand == PIPE_CMD_DEVICE_CONTROL;
-        bool clean =
-            got == sizeof *request && request->dwReserved == 0 &&
-            (open ? request->dwParam == 0 : pathEnd == path) &&
-            std::all_of(pathEnd, path + sizeof request->szPath, [](char c) { return c == 0; });
-        if (request->nCommand == PIPE_GOODBYE && got == sizeof(LONG))
-            lstrcpyA(line, "goodbye ");
-        else if (!clean || !(open || control))
-            wsprintfA(line, "bad %ld ", request->nCommand);
-        else if (open)
-            wsprintfA(line, "open %s ", path);
-        else
-            wsprintfA(line, "control 0x%lX ", request->dwParam);
-        received_ += line;
-        return true;
+        LONG hello = 0;
+        DWORD instance = 1;
+        if (Available(0)) {
+            bool greeted = Available(0) == sizeof hello &&
+                           ReadFile(pipes_[0], &hello, sizeof hello, &got, nullptr) &&
+                           hello == PIPE_HELLO;
+            received_ += greeted ? "hello " : "bad hello ";
+            if (!behaviour_.mute) WriteFile(pipes_[0], &instance, sizeof instance, &got, nullptr);
+        }
+        PipeRequest request = {};
+        while (Available(1) && ReadFile(pipes_[1], &request, sizeof request, &got, nullptr)) {
+            // A well-formed request is its fields with zeros elsewhere.
+            PipeRequest clean = {request.nCommand, {}, request.dwParam, 0};
+            lstrcpynA(clean.szPath, request.szPath, sizeof clean.szPath);
+            bool open = request.nCommand == PIPE_CMD_OPEN_VOLUME && request.dwParam == 0;
+            bool control = request.nCommand == PIPE_CMD_DEVICE_CONTROL && !clean.szPath[0];
+            bool wellFormed = got == sizeof request && !std::memcmp(&clean, &request, sizeof clean);
+            char line[300];
+            if (got == sizeof(LONG) && request.nCommand == PIPE_GOODBYE)
+                lstrcpyA(line, "goodbye ");
+            else if (!wellFormed || !(open || control))
+                wsprintfA(line, "bad %ld ", request.nCommand);
+            else if (open)
+                wsprintfA(line, "open %s ", request.szPath);
+            else
+                wsprintfA(line, "control 0x%lX ", request.dwParam);
+            received_ += line;
+            BYTE reply[2 * sizeof(PipeReply)] = {};
+            ((PipeReply*)reply)->dwError = control ? behaviour_.failControl : behaviour_.failOpen;
+            ((PipeReply*)reply)->bSuccess = ((PipeReply*)reply)->dwError == 0;
+            bool ignored = control && behaviour_.slow;
+            if (control) behaviour_.slow = false;
+            DWORD size = control ? behaviour_.replyBytes : sizeof(PipeReply);
+            if ((open || control) && !ignored) WriteFile(pipes_[1], reply, size, &got, nullptr);
+            request = {};
+        }
     }
 
     StandinBehaviour behaviour_;

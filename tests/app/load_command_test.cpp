@@ -364,73 +364,75 @@ TEST(LoadCommand, WaitsAndKeys) {
     });
 }
 
-// The wait until the medium is ready (-r:seconds) on E:, after its load or online request.
+// The wait until the medium is ready (-r:seconds) on E:, after its load or online request: what
+// the wait wrote, and what reached the drive after the requests.
+Run Wait(DWORD seconds, const std::string& script, const std::string& ending, DWORD exitCode,
+         const std::string& polls, const std::string& console = "") {
+    bool fixed = script.rfind("fixed", 0) == 0;
+    bool cd = script.rfind("cd", 0) == 0;
+    return {"E: -na -r:" + std::to_string(seconds),
+            script,
+            (fixed ? kVolumeE : kLoading) + Waited(seconds, ending),
+            exitCode,
+            (cd ? kCdLoad : kDiskLoad) + polls,
+            console};
+}
+
 TEST(LoadCommand, ReadyWait) {
     const std::string kPoll = "poll verify ";
+    const std::string kNotReady2 = " not ready after 2 s err=NOT_READY";
     ExpectRuns({
         // An empty tray: "no medium" once the drive has had 5 s to find a disc.
-        {"E: -na -r", "cd load=0 checks=nomedia", kLoading + Waited(60, " no medium"), 3,
-         kCdLoad + Repeat(kPoll, 11), "sleep 10*500 5000 ms"},
+        Wait(60, "cd load=0 checks=nomedia", " no medium", 3, Repeat(kPoll, 11),
+             "sleep 10*500 5000 ms"),
         // Without RtlGetLastNtStatus it reads as not ready, unless the check pended.
-        {"E: -na -r:2", "cd load=0 win2000 checks=nomedia",
-         kLoading + Waited(2, " not ready after 2 s err=NOT_READY"), 3, kCdLoad + Repeat(kPoll, 4),
-         "sleep 10*200 2000 ms"},
-        {"E: -na -r", "cd load=0 win2000 checks=nomedia/6000", kLoading + Waited(60, " no medium"),
-         3, kCdLoad + kPoll, "sleep 10*600 6000 ms"},
+        Wait(2, "cd load=0 win2000 checks=nomedia", kNotReady2, 3, Repeat(kPoll, 4),
+             "sleep 10*200 2000 ms"),
+        Wait(60, "cd load=0 win2000 checks=nomedia/6000", " no medium", 3, kPoll,
+             "sleep 10*600 6000 ms"),
         // Held checks, becoming ready after the grace.
-        {"E: -na -r", "cd load=0 checks=nomedia/2000,nr/5000,ok",
-         kLoading + Waited(60, " ready after 8 s (CDFS)"), 0, kCdLoad + Repeat(kPoll, 3) + "fs ",
-         "sleep 10*800 8000 ms"},
-        {"E: -na -r", "cd load=0 checks=denied,verify,ok",
-         kLoading + Waited(60, " ready after 0 s (CDFS)"), 0, kCdLoad + Repeat(kPoll, 3) + "fs ",
-         "sleep 10*50 500 ms"},  // a lock, then at once
-        {"E: -na -r", "cd load=0 checks=unreadable",
-         kLoading + Waited(60, " unreadable medium err=UNRECOGNIZED_MEDIA"), 3, kCdLoad + kPoll},
-        {"E: -na -r", "cd load=0 checks=crc", kLoading + Waited(60, " unreadable medium err=CRC"),
-         3, kCdLoad + kPoll},
+        Wait(60, "cd load=0 checks=nomedia/2000,nr/5000,ok", " ready after 8 s (CDFS)", 0,
+             Repeat(kPoll, 3) + "fs ", "sleep 10*800 8000 ms"),
+        Wait(60, "cd load=0 checks=denied,verify,ok", " ready after 0 s (CDFS)", 0,
+             Repeat(kPoll, 3) + "fs ", "sleep 10*50 500 ms"),  // a lock, then at once
+        Wait(60, "cd load=0 checks=unreadable", " unreadable medium err=UNRECOGNIZED_MEDIA", 3,
+             kPoll),
+        Wait(60, "cd load=0 checks=crc", " unreadable medium err=CRC", 3, kPoll),
         // A drive that cannot be asked, at first without a volume, then with a blank disc.
-        {"E: -na -r", "cd load=0 checks=unsupported,invalid fs-errors=21,1005",
-         kLoading + Waited(60, " ready after 0 s (no file system)"), 0,
-         kCdLoad + "poll verify fs poll verify fs ", "sleep 10*50 500 ms"},
+        Wait(60, "cd load=0 checks=unsupported,invalid fs-errors=21,1005",
+             " ready after 0 s (no file system)", 0, "poll verify fs poll verify fs ",
+             "sleep 10*50 500 ms"),
         // A blank disc held mounted as RAW: ready once the drive said so, not otherwise.
-        {"E: -na -r", "removable online=0 fs-errors=87",
-         kLoading + Waited(60, " ready after 0 s (no file system)"), 0, kDiskLoad + kPoll + "fs "},
-        {"E: -na -r:1", "cd load=0 checks=unsupported fs-errors=87",
-         kLoading + Waited(1, " not ready after 1 s err=INVALID_PARAMETER"), 3,
-         kCdLoad + "poll verify fs poll verify fs ", "sleep 10*100 1000 ms"},
+        Wait(60, "removable online=0 fs-errors=87", " ready after 0 s (no file system)", 0,
+             kPoll + "fs "),
+        Wait(1, "cd load=0 checks=unsupported fs-errors=87",
+             " not ready after 1 s err=INVALID_PARAMETER", 3, "poll verify fs poll verify fs ",
+             "sleep 10*100 1000 ms"),
         // A check the driver holds is given up at the deadline, to the millisecond.
-        {"E: -na -r:2", "cd load=0 checks=nr/60000 visible stray-z",
-         kLoading + Waited(2, " not ready after 2 s err=NOT_READY"), 3, kCdLoad + kPoll + "cancel ",
-         "flush 2000 ms"},
+        Wait(2, "cd load=0 checks=nr/60000 visible stray-z", kNotReady2, 3, kPoll + "cancel ",
+             "flush 2000 ms"),
         // A driver that finishes a retry before its cancel takes: the seconds stop at the
         // limit, and an answer that comes meanwhile counts.
-        {"E: -na -r:2", "cd load=0 checks=nr/60000 cancel-hold=3000",
-         kLoading + Waited(2, " not ready after 2 s err=NOT_READY"), 3, kCdLoad + kPoll + "cancel ",
-         "sleep 10*200 5000 ms"},
-        {"E: -na -r:2", "cd load=0 checks=ok/3000 cancel-hold=5000",
-         kLoading + Waited(2, " ready after 2 s (CDFS)"), 0, kCdLoad + kPoll + "cancel fs ",
-         "sleep 10*200 3000 ms"},
-        {"E: -na -r", "cd load=0 checks=nr,gone,unlinked",
-         kLoading + Waited(60, " drive gone err=FILE_NOT_FOUND"), 1,
-         kCdLoad + "poll verify poll poll ", "sleep 10*100 1000 ms"},
-        {"E: -na -r", "cd load=0 checks=pathless,nodevice",
-         kLoading + Waited(60, " drive gone err=NO_SUCH_DEVICE"), 1, kCdLoad + "poll poll ",
-         "sleep 10*50 500 ms"},
-        {"E: -na -r", "cd load=0 checks=gone,nr,gone,ok",
-         kLoading + Waited(60, " ready after 1 s (CDFS)"), 0,
-         kCdLoad + "poll poll verify poll poll verify fs ",
-         "sleep 10*150 1500 ms"},  // never twice in a row
-        {"E: -na -r", "cd load=0 checks=nr/60000 visible enter",
-         kLoading + Waited(60, " stopped after 1 s"), 3, kCdLoad + kPoll + "cancel ",
-         "flush*2 1100 ms"},
-        {"E: -na -r", "cd load=0 checks=nr/60000 ctrl-c=1550",
-         kLoading + Waited(60, " stopped after 1 s"), 3, kCdLoad + kPoll + "cancel ",
-         "sleep 10*155 1550 ms"},
-        {"E: -na -r", "fixed online=0 fs-errors=21,21,0 fs=NTFS",
-         kVolumeE + Waited(60, " ready after 1 s (NTFS)"), 0, kDiskLoad + "fs fs fs ",
-         "sleep 10*100 1000 ms"},
-        {"E: -na -r:1", "fixed online=0 fs-errors=1005", kVolumeE + Waited(1, " no file system"), 3,
-         kDiskLoad + "fs fs ", "sleep 10*100 1000 ms"},
+        Wait(2, "cd load=0 checks=nr/60000 cancel-hold=3000", kNotReady2, 3, kPoll + "cancel ",
+             "sleep 10*200 5000 ms"),
+        Wait(2, "cd load=0 checks=ok/3000 cancel-hold=5000", " ready after 2 s (CDFS)", 0,
+             kPoll + "cancel fs ", "sleep 10*200 3000 ms"),
+        Wait(60, "cd load=0 checks=nr,gone,unlinked", " drive gone err=FILE_NOT_FOUND", 1,
+             "poll verify poll poll ", "sleep 10*100 1000 ms"),
+        Wait(60, "cd load=0 checks=pathless,nodevice", " drive gone err=NO_SUCH_DEVICE", 1,
+             "poll poll ", "sleep 10*50 500 ms"),
+        Wait(60, "cd load=0 checks=gone,nr,gone,ok", " ready after 1 s (CDFS)", 0,
+             "poll poll verify poll poll verify fs ",
+             "sleep 10*150 1500 ms"),  // never twice in a row
+        // A key between two checks, Ctrl+C during one.
+        Wait(60, "cd load=0 checks=nr visible enter", " stopped after 1 s", 3, Repeat(kPoll, 3),
+             "flush*2 1100 ms"),
+        Wait(60, "cd load=0 checks=nr/60000 ctrl-c=1550", " stopped after 1 s", 3,
+             kPoll + "cancel ", "sleep 10*155 1550 ms"),
+        Wait(60, "fixed online=0 fs-errors=21,21,0 fs=NTFS", " ready after 1 s (NTFS)", 0,
+             "fs fs fs ", "sleep 10*100 1000 ms"),
+        Wait(1, "fixed online=0 fs-errors=1005", " no file system", 3, "fs fs ",
+             "sleep 10*100 1000 ms"),
     });
 }
 
