@@ -72,7 +72,7 @@ BOOL ConsoleSession::IsOwnConsole() {
     if (IsPseudoConsoleWindow(window)) {
         // Started alone in a new console, as by a double-click: no shell shares it.
         DWORD processIds[2];
-        return ConsoleCall.GetConsoleProcessList(processIds, 2) == 1;
+        return ConsoleCall.GetConsoleProcessList(processIds, ARRAYSIZE(processIds)) == 1;
     }
     DWORD processId = 0;
     ConsoleCall.GetWindowThreadProcessId(window, &processId);

@@ -13,41 +13,37 @@ VersionStamp OwnVersion;
 typedef BOOL(WINAPI* GetFileVersionInfoWFunction)(LPCWSTR, DWORD, DWORD, LPVOID);
 typedef BOOL(WINAPI* VerQueryValueWFunction)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
 
-static BOOL ReadStampWith(HMODULE version, VersionStamp* stamp) {
+static void ReadStampWith(HMODULE version, VersionStamp* stamp) {
     GetFileVersionInfoWFunction getFileVersionInfo =
         (GetFileVersionInfoWFunction)(void*)GetProcAddress(version, "GetFileVersionInfoW");
     VerQueryValueWFunction verQueryValue =
         (VerQueryValueWFunction)(void*)GetProcAddress(version, "VerQueryValueW");
-    // GetProcAddress leaves ERROR_PROC_NOT_FOUND for a function not there.
-    if (!getFileVersionInfo || !verQueryValue) return FALSE;
+    if (!getFileVersionInfo || !verQueryValue) return;
 
     WCHAR path[kPathChars];
-    if (!ReadModulePathW(path)) return FALSE;
+    if (!ReadModulePathW(path)) return;
 
     BYTE info[1024];
     if (!getFileVersionInfo(path, 0, sizeof info, info)) {
         ConPrintf("error %u on GetFileVersionInfo(%S)\n", GetLastError(), path);
-        return FALSE;
+        return;
     }
     VS_FIXEDFILEINFO* fixed = 0;
     UINT length = 0;
     if (!verQueryValue(info, L"\\", (LPVOID*)&fixed, &length) || length == 0) {
         ConPrintf("error %u on VerQueryValue\n", GetLastError());
-        return FALSE;
+        return;
     }
     stamp->major = (BYTE)HIWORD(fixed->dwFileVersionMS);
     stamp->minor = (BYTE)LOWORD(fixed->dwFileVersionMS);
-    return TRUE;
 }
 
-BOOL ReadVersionStamp(VersionStamp* stamp) {
+void ReadVersionStamp(VersionStamp* stamp) {
     HMODULE version = LoadSystemLibrary("version.dll");
     if (!version) {
         ConPrintf("error: %s not found", "version.dll");
-        return FALSE;
+        return;
     }
-    BOOL filled = ReadStampWith(version, stamp);
-    // A library released leaves the last error alone.
+    ReadStampWith(version, stamp);
     FreeLibrary(version);
-    return filled;
 }

@@ -11,6 +11,6 @@ struct VersionStamp {
 
 extern VersionStamp OwnVersion;
 
-// FALSE, with the system's error, when the stamp cannot be read; it is then
-// left as it was (zero, in a new process).
-BOOL ReadVersionStamp(VersionStamp* stamp);
+// Fills the stamp from the program file's version resource; one that cannot
+// be read is left as it was (zero, in a new process).
+void ReadVersionStamp(VersionStamp* stamp);

@@ -19,14 +19,6 @@ static const char* const BusNames[] = {
     "Spaces",  "17",    "18",    "19",   "LDM",
 };
 
-// Removes trailing spaces and tabs in place.
-static void TrimRight(char* text) {
-    for (int at = lstrlenA(text); at > 0; --at) {
-        if (text[at - 1] != ' ' && text[at - 1] != '\t') break;
-        text[at - 1] = 0;
-    }
-}
-
 static DWORD ReadDword(const BYTE* data, DWORD returnedBytes, DWORD offset) {
     if (offset > returnedBytes || returnedBytes - offset < 4) return 0;
     DWORD value;
@@ -57,7 +49,7 @@ void DescribeFromDescriptor(const BYTE* descriptor, DWORD returnedBytes, char* d
                        ReadDword(descriptor, returnedBytes,
                                  FIELD_OFFSET(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset)),
                        product);
-    TrimRight(product);  // leading blanks of the product stay, as drives report them
+    // Leading blanks of the product stay between the two, as drives report them.
     wsprintfA(joined, "%s %s", vendor, product);
     StrTrimA(joined, " \t");
 
@@ -90,7 +82,6 @@ static BOOL DescribeStorageDevice(const char* path, char* description) {
 
     STORAGE_PROPERTY_QUERY query = {StorageDeviceProperty, PropertyStandardQuery, {0}};
     BYTE answer[kDescriptorBytes];
-    ((STORAGE_DEVICE_DESCRIPTOR*)answer)->Size = sizeof answer;
     DWORD returned = 0;
     BOOL answered = Device.DeviceIoControl(device, IOCTL_STORAGE_QUERY_PROPERTY, &query,
                                            sizeof query, answer, sizeof answer, &returned, 0);

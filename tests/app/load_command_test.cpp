@@ -466,8 +466,10 @@ TEST(LoadCommand, ThroughTheService) {
          " error 5 opening VORLAN pipe\r\n" + kLoading + Failed("NOT_SUPPORTED"), 1,
          cdOpens + "load2 online ", "",
          "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=5 | hello "},
-        {"E: -na -w:300", "cd service open-error=5",
-         "\r\nerror opening " + std::string(kVolume) + "\r\n", 1, cdOpens, "sleep 300 300 ms",
+        {"E: -na -w:300", "cd service open-error=5 own key-a",
+         "\r\nerror opening " + std::string(kVolume) + "\r\n" + kPress, 1, cdOpens,
+         "sleep 100 sleep 300 sleep 100 flush " + Repeat("sleep 100 peek ", 20) +
+             "sleep 100 2600 ms",
          base + "| " + opened},
         // The conversation ends before the wait, which asks with handles of its own.
         {"E: -na -r", "cd service", kLoading + Waited(60, " ready after 0 s (CDFS)"), 0,

@@ -32,6 +32,7 @@ TEST(ResolveDriveSpec, Forms) {
         {"E:", "cd-target", "", "E:", kList},
         {"\\\\?\\VOLUME{" + G + "}", "", kVolumeName, "", ""},
         {"\\\\?\\VOLUME{" + G + "}\\", "", kVolumeName, "", ""},
+        {"VOLUME{" + G + "}", "", kVolumeName, "", ""},
         {"VOLUME{" + G + "}XY", "", kVolumeName.substr(0, 48) + "xy\\", "", ""},
         {"\\\\?\\VOLUME{" + G, "", "", "", ""},
         {"VOLUME{" + G + "X}", "", "", "", ""},
