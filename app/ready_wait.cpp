@@ -150,7 +150,6 @@ int WaitUntilReady(const char* volumeDevicePath, UINT driveType, const char* dis
     wait.goneOpens = 0;
     wait.error = ERROR_NOT_READY;
     wait.lacksFileSystem = FALSE;
-    wait.fileSystem[0] = 0;
     // Keys typed before the wait do not end it, nor does an earlier Ctrl+C.
     if (IsConsoleVisible()) ConsoleCall.FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
     StopRequested = FALSE;

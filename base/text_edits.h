@@ -3,7 +3,5 @@
 #include <windows.h>
 
 void ReplaceChar(char* text, char find, char replacement);
-// Removes at most one trailing occurrence of c.
-void StripTrailingChar(char* text, char c);
 // The text must have room for one more character.
 void AppendCharIfMissing(char* text, char c);

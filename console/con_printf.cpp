@@ -23,7 +23,6 @@ char* LfToCrLf(char* text) {
 
 int ConVPrintf(const char* format, va_list args) {
     char text[kTextBufferSize];
-    text[0] = 0;
     wvsprintfA(text, format, args);
     LfToCrLf(text);
     DWORD written = 0;

@@ -37,7 +37,6 @@ ConsoleSession::ConsoleSession() {
     m_hInput = GetStdHandle(STD_INPUT_HANDLE);
     SetConsoleMode(m_hInput, ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT);
     CONSOLE_SCREEN_BUFFER_INFO info;
-    FillBytes(&info, 0, sizeof info);
     m_wSavedAttributes =
         ConsoleCall.GetConsoleScreenBufferInfo(m_hOutput, &info) ? info.wAttributes : 0;
 }

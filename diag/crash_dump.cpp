@@ -41,10 +41,7 @@ static void WriteDump(MiniDumpWriteDumpFunction writeDump, EXCEPTION_POINTERS* e
         if (file == INVALID_HANDLE_VALUE) return;
     }
 
-    MINIDUMP_EXCEPTION_INFORMATION information;
-    information.ThreadId = GetCurrentThreadId();
-    information.ExceptionPointers = exception;
-    information.ClientPointers = FALSE;
+    MINIDUMP_EXCEPTION_INFORMATION information = {GetCurrentThreadId(), exception, FALSE};
     if (writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal, &information, 0,
                   0))
         Trace(0, "MiniDump written to %s\nplease send it to %s", reportedPath, kSupportAddress);

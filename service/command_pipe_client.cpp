@@ -116,7 +116,6 @@ BOOL CommandPipeClient::SendCommand(LONG command, DWORD param, const char* path,
         return FailConversation(GetLastError());
 
     PipeReply reply;
-    FillBytes(&reply, 0, sizeof reply);
     if (!TransferMessage(m_hPipe, FALSE, &reply, sizeof reply, &transferred))
         return FailConversation(GetLastError());
     // A short, torn or long reply: the messages no longer line up.
@@ -151,6 +150,6 @@ BOOL SendVolumeControl(DWORD code) {
         DWORD returned = 0;
         return Device.DeviceIoControl(m_hVol, code, 0, 0, 0, 0, &returned, 0);
     }
-    if (ServiceClient) return ServiceClient->SendCommand(PIPE_CMD_DEVICE_CONTROL, code, 0, 0);
-    return FALSE;
+    // Not ours to open: the service has it.
+    return ServiceClient->SendCommand(PIPE_CMD_DEVICE_CONTROL, code, 0, 0);
 }

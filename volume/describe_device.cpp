@@ -9,7 +9,6 @@
 #include "base/memory.h"
 #include "volume/device_calls.h"
 #include "volume/resolve_drive.h"
-#include "base/text_edits.h"
 #include <shlwapi.h>
 #include <winioctl.h>
 
@@ -62,11 +61,6 @@ void DescribeFromDescriptor(const BYTE* descriptor, DWORD returnedBytes, char* d
     lstrcatA(description, " Device");
 }
 
-static void CopyPathWithoutBackslash(const char* path, char* copy) {
-    lstrcpynA(copy, path, kPathChars);
-    StripTrailingChar(copy, '\\');
-}
-
 static HANDLE OpenForAttributes(const char* path) {
     return Device.CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
 }
@@ -75,9 +69,7 @@ static HANDLE OpenForAttributes(const char* path) {
 // device does not answer.
 static BOOL DescribeStorageDevice(const char* path, char* description) {
     description[0] = 0;
-    char devicePath[kPathChars];
-    CopyPathWithoutBackslash(path, devicePath);
-    HANDLE device = OpenForAttributes(devicePath);
+    HANDLE device = OpenForAttributes(path);
     if (device == INVALID_HANDLE_VALUE) return FALSE;
 
     STORAGE_PROPERTY_QUERY query = {StorageDeviceProperty, PropertyStandardQuery, {0}};
@@ -105,9 +97,7 @@ LONG ParseDiskExtents(const BYTE* extents, DWORD returnedBytes, DWORD* firstDisk
 static LONG ReadDiskExtents(const char* path, DWORD* firstDisk) {
     LONG count = 0;
     BYTE* extents = (BYTE*)AllocZeroed(kDiskExtentsBytes);
-    char devicePath[kPathChars];
-    CopyPathWithoutBackslash(path, devicePath);
-    HANDLE volume = OpenForAttributes(devicePath);
+    HANDLE volume = OpenForAttributes(path);
     if (volume != INVALID_HANDLE_VALUE) {
         DWORD returned = 0;
         BOOL answered = Device.DeviceIoControl(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 0, 0,
@@ -120,12 +110,10 @@ static LONG ReadDiskExtents(const char* path, DWORD* firstDisk) {
 }
 
 void DescribeVolumeDevice(const char* volumeDevicePath, UINT driveType, char* description) {
-    char devicePath[kPathChars];
     char ntDeviceName[64];
-    CopyPathWithoutBackslash(volumeDevicePath, devicePath);
     // The part after "\\?\" is the DOS device name "Volume{...}". A failed
     // lookup may leave part of a name behind.
-    if (!Device.QueryDosDeviceA(devicePath + 4, ntDeviceName, sizeof ntDeviceName))
+    if (!Device.QueryDosDeviceA(volumeDevicePath + 4, ntDeviceName, sizeof ntDeviceName))
         ntDeviceName[0] = 0;
 
     if (DescribeStorageDevice(volumeDevicePath, description)) return;

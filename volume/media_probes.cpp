@@ -11,7 +11,6 @@
 #include "diag/error_names.h"
 #include "volume/device_calls.h"
 #include "volume/resolve_drive.h"
-#include "base/text_edits.h"
 #include <winioctl.h>
 
 static const DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -41,8 +40,7 @@ static BOOL IsOpticalMediaPresent(const char* volumeDevicePath) {
 }
 
 BOOL IsVolumeMounted(const char* volumeDevicePath) {
-    char root[kPathChars];
-    if (lstrlenA(volumeDevicePath) > kPathChars - 2) return FALSE;
+    char root[kPathChars + 1];
     wsprintfA(root, "%s\\", volumeDevicePath);
     HANDLE directory = OpenDevice(root, 0, FILE_FLAG_BACKUP_SEMANTICS);
     if (!IsValidHandle(directory)) return FALSE;
@@ -67,20 +65,20 @@ static LengthAnswer QueryLength(const char* path, DWORD access, GET_LENGTH_INFOR
 // fixed volume, and Windows 2000 does not know the request.
 static BOOL ReadLengthMB(const char* devicePath, DWORD* sizeMB) {
     GET_LENGTH_INFORMATION length;
-    length.Length.QuadPart = 0;
     LengthAnswer answer = QueryLength(devicePath, 0, &length);
     // Asked first on a handle without access rights, then with read access,
     // which the system requires of the length request.
     if (answer == kRefused) answer = QueryLength(devicePath, GENERIC_READ, &length);
+    if (answer != kAnswered) return FALSE;
     *sizeMB = (DWORD)((ULONGLONG)length.Length.QuadPart >> 20);
-    return answer == kAnswered;
+    return TRUE;
 }
 
 // Whether a file system is mounted on the volume, as its root tells any user:
 // a size answered (whatever a quota makes of it) or a refusal to this user
 // can only come from a mounted file system.
 static BOOL RootHasFileSystem(const char* devicePath) {
-    char root[kSizePathChars + 1];
+    char root[kPathChars + 1];
     ULARGE_INTEGER totalBytes;
     wsprintfA(root, "%s\\", devicePath);
     if (Device.GetDiskFreeSpaceExA(root, 0, &totalBytes, 0)) return TRUE;
@@ -89,12 +87,7 @@ static BOOL RootHasFileSystem(const char* devicePath) {
 
 BOOL IsMediaPresent(const char* volumeDevicePath, UINT driveType) {
     if (driveType == DRIVE_CDROM) return IsOpticalMediaPresent(volumeDevicePath);
-    char devicePath[kSizePathChars];
-    // A longer path would have to be cut, and a cut path names another device.
-    if (lstrlenA(volumeDevicePath) > kSizePathChars - 1) return FALSE;
-    lstrcpyA(devicePath, volumeDevicePath);
-    StripTrailingChar(devicePath, '\\');
     DWORD sizeMB = 0;
-    if (ReadLengthMB(devicePath, &sizeMB)) return (LONG)sizeMB > 0;
-    return RootHasFileSystem(devicePath);
+    if (ReadLengthMB(volumeDevicePath, &sizeMB)) return (LONG)sizeMB > 0;
+    return RootHasFileSystem(volumeDevicePath);
 }

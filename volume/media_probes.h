@@ -5,7 +5,5 @@
 #pragma once
 #include <windows.h>
 
-enum { kSizePathChars = 64 };
-
 BOOL IsMediaPresent(const char* volumeDevicePath, UINT driveType);
 BOOL IsVolumeMounted(const char* volumeDevicePath);

@@ -54,6 +54,14 @@ TEST(SplitCommandLine, QuotesSeparatorsAndTheCap) {
         EXPECT_EQ(Split(row.line, &capped), row.args) << row.line;
         EXPECT_EQ(capped, row.capped) << row.line;
     }
+    // The block the program takes from its heap holds the line and its zero.
+    ScopedHeap heap;
+    int count = 0;
+    char* args[kArgSlots];
+    char* block = SplitCommandLine("Traywake D: -na", &count, args);
+    EXPECT_EQ(HeapSize(ProcessHeap, 0, block), sizeof "Traywake D: -na");
+    EXPECT_EQ(count, 3);
+    FreeBlock(block);
     std::mt19937 random(7);  // hostile lines stay inside their blocks
     for (int round = 0; round < 2000; ++round) {
         std::string line(random() % 64, 'x');

@@ -8,6 +8,7 @@ const std::string G = "0A1B2C3D-0000-1111-2222-333344445555";
 const std::string kVolumeName = "\\\\?\\Volume{0a1b2c3d-0000-1111-2222-333344445555}\\";
 const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445555}\\";
 const std::string kList = "dos-list 16383 ";
+const std::string kLongMount = "C:\\" + std::string(254, 'X') + "\\";
 
 TEST(ResolveDriveSpec, Forms) {
     const struct {
@@ -23,6 +24,7 @@ TEST(ResolveDriveSpec, Forms) {
         {"A:", "", kCardVolume, "A:\\", ""},
         {"Z:\\", "", kCardVolume, "Z:\\", ""},
         {"C:\\MNT\\CARD", "", kCardVolume, "C:\\MNT\\CARD\\", ""},
+        {"C:\\" + std::string(255, 'X'), "", kCardVolume, kLongMount, ""},  // cut for its "\\"
         {"F:\\ANYTHING", "by-target", "", "F:", ""},
         {"E:\\ANYTHING", "by-target", kVolumeName, "E:", kList},
         {"E:\\ANYTHING", "by-target big-list", kVolumeName,
@@ -58,6 +60,7 @@ TEST(ResolveDriveSpec, Forms) {
         fake.mountPoints["C:\\MNT\\CARD\\"] = kCardVolume;
         fake.mountPoints["A:\\"] = kCardVolume;
         fake.mountPoints["Z:\\"] = kCardVolume;
+        fake.mountPoints[kLongMount] = kCardVolume;
         fake.volumePaths["C:\\MNT\\CARD\\DCIM"] = "C:\\MNT\\CARD\\";
         lstrcpyA(OwnVolumeName, kCardVolume.c_str());
         DosDeviceListSize = kDosDeviceListStart;
