@@ -43,7 +43,6 @@ static BOOL TransferMessage(HANDLE pipe, BOOL isWrite, void* buffer, DWORD bytes
             Pipe.CancelIo(pipe);
             Pipe.GetOverlappedResult(pipe, &overlapped, transferred, TRUE);
             SetLastError(ERROR_SEM_TIMEOUT);
-            done = FALSE;
         }
     }
     DWORD error = GetLastError();

@@ -304,6 +304,7 @@ TEST(LoadCommand, RequestsAndRefusals) {
         {"E: -na", "cd gone-for-writing load=0", kVolumeE + kOk, 0,
          kCdProbe + kOpenRw + "open(0x80000000) load online "},
         {"\\", "cd module-path-cut", Banner("0.0") + "{E}invalid drive  - abort\r\n\r\n{7}", 1, ""},
+        {"1: -na", "", "{E}invalid drive  - abort\r\n\r\n{7}", 1, ""},  // no form: nothing resolves
         {"E: -na", "cd load=0 screen=0xF0", kLoading + ")... OK\r\n{F2}success{F0}{F0}\r\n\r\n", 0,
          kCdLoad},
         {"E: -na", "cd loaded screen=0x1F", "{1E}Media already loaded - abort\r\n{1F}", 2,

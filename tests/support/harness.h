@@ -26,7 +26,10 @@ struct ScopedHeap {  // the program's ProcessHeap while it lives
         ProcessHeap = previous;
         HeapDestroy(heap);
     }
+    // Blocks left allocated; -1 when the heap is broken (a block freed twice, or
+    // written past or after its release).
     int BusyBlocks() const {
+        if (!HeapValidate(heap, 0, nullptr)) return -1;
         int busy = 0;
         PROCESS_HEAP_ENTRY entry = {};
         while (HeapWalk(heap, &entry)) busy += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ? 1 : 0;

@@ -41,6 +41,8 @@ TEST(ResolveDriveSpec, Forms) {
         {"\\\\?\\VOLUME{" + G + "}" + std::string(211, 'X'), "", "", "",
          ""},  // 259: no room for "\"
         {"VOLUME{" + G + "}" + std::string(211, 'X'), "", "", "", ""},
+        {"VOLUME{" + G + "}" + std::string(210, 'X'), "",
+         kVolumeName.substr(0, 48) + std::string(210, 'x') + "\\", "", ""},  // fills it
         {"\\\\?\\VOLUME{" + G + "}" + std::string(210, 'X') + "\\", "",
          kVolumeName.substr(0, 48) + std::string(210, 'x') + "\\", "", ""},  // 259 with its "\\"
         {"\\", "", kCardVolume, "", ""},
