@@ -1,11 +1,8 @@
 // Splitting the command line: one table. The split reads its input and writes
 // its block between no-access pages, so a one-byte overrun either way faults.
 // (The options show in the load command's table.)
-#include "app/load_options.h"
 #include "app/split_command_line.h"
 #include "tests/support/harness.h"
-
-#include <random>
 
 // The arguments; *capped: slot 31 is null, as only the cap of 31 arguments leaves it.
 std::vector<std::string> Split(const std::string& line, bool* capped = nullptr) {
@@ -62,30 +59,4 @@ TEST(SplitCommandLine, QuotesSeparatorsAndTheCap) {
     EXPECT_EQ(HeapSize(ProcessHeap, 0, block), sizeof "Traywake D: -na");
     EXPECT_EQ(count, 3);
     FreeBlock(block);
-    std::mt19937 random(7);  // hostile lines stay inside their blocks
-    for (int round = 0; round < 2000; ++round) {
-        std::string line(random() % 64, 'x');
-        for (char& c : line) c = "\"\" \t\r\n\fab-"[random() % 11];
-        EXPECT_LE(Split(line).size(), 31u);
-    }
-}
-
-// The spellings of the wait until ready, among other options: seconds, 60
-// when not given or not a number, at most 300.
-TEST(ParseLoadOptions, ReadyWaitSpellings) {
-    const std::pair<std::string, DWORD> rows[] = {
-        {"-R", 60},      {"/r:45", 45}, {"-r:0", 60},  {"-r:x", 60},
-        {"-r:999", 300}, {"-rX", 60},   {"-r:-5", 60}, {"-na", 0},
-    };
-    for (const auto& row : rows) {
-        std::string drive = "E:";
-        std::string wait = "-w:5";
-        std::string option = row.first;
-        char* args[] = {&drive[0], &drive[0], &wait[0], &option[0]};
-        LoadOptions options;
-        InitLoadOptions(&options);
-        EXPECT_TRUE(ParseLoadOptions(4, args, &options)) << row.first;
-        EXPECT_EQ(options.readySeconds, row.second) << row.first;
-        EXPECT_EQ(options.waitMs, 5) << row.first;
-    }
 }
