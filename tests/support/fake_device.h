@@ -1,7 +1,7 @@
 // The device seam, scripted: it answers as the system would for the volumes,
 // mount points and DOS devices a test describes, notes each open, request and
-// lookup in short, checks their arguments (a wrong one lands in `faults`) and
-// counts handles not closed. The rules of the system live here, once, with
+// lookup in short, checks the requests and handles it is given (a wrong one
+// lands in `faults`) and counts handles not closed. The rules of the system live here, once, with
 // where they come from; a test scripts only the situation.
 #pragma once
 #include "base/system_codes.h"
