@@ -66,6 +66,9 @@ LONG FinishReadyCheck(ReadyCheck* check, DWORD* error) {
 BOOL ReadFileSystemName(const char* volumeDevicePath, char* fileSystemName) {
     char root[kPathChars + 1];
     wsprintfA(root, "%s\\", volumeDevicePath);
+    if (Device.GetVolumeInformationA(root, 0, 0, 0, 0, 0, fileSystemName, kFileSystemNameChars))
+        return TRUE;
+    // A call that failed may have left part of a name behind.
     fileSystemName[0] = 0;
-    return Device.GetVolumeInformationA(root, 0, 0, 0, 0, 0, fileSystemName, kFileSystemNameChars);
+    return FALSE;
 }

@@ -29,6 +29,6 @@ BOOL IsReadyCheckAnswered(ReadyCheck* check);
 LONG FinishReadyCheck(ReadyCheck* check, DWORD* error);
 
 // The file system on the volume's root, into a kFileSystemNameChars buffer;
-// FALSE with the system's error as the last error.
+// FALSE, with an empty name and the system's error as the last error.
 enum { kFileSystemNameChars = 32 };
 BOOL ReadFileSystemName(const char* volumeDevicePath, char* fileSystemName);

@@ -317,6 +317,7 @@ inline BOOL WINAPI CancelIo(HANDLE handle) {
     return TRUE;
 }
 
+// A failed question may leave part of a name behind.
 inline BOOL WINAPI GetVolumeInformationA(LPCSTR root, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD,
                                          LPSTR fileSystem, DWORD fileSystemChars) {
     std::string name = root;
@@ -326,9 +327,9 @@ inline BOOL WINAPI GetVolumeInformationA(LPCSTR root, LPSTR, DWORD, LPDWORD, LPD
     std::vector<DWORD>& errors = Fake().volumes[name].fileSystemErrors;
     DWORD error = errors.empty() ? 0 : errors.front();
     if (errors.size() > 1) errors.erase(errors.begin());
-    if (error) return Fail(error);
-    lstrcpynA(fileSystem, Fake().volumes[name].fileSystem.c_str(), fileSystemChars);
-    return TRUE;
+    lstrcpynA(fileSystem, error ? "partial" : Fake().volumes[name].fileSystem.c_str(),
+              fileSystemChars);
+    return error ? Fail(error) : TRUE;
 }
 
 inline LONG WINAPI GetLastNtStatus() {
