@@ -21,8 +21,11 @@
 // What a drive answers a medium check with, by the words tests name them with:
 // the NT status and the Win32 error it becomes (RtlNtStatusToDosError, as
 // Wine's ntdll error table has it too); several statuses share one error. The
-// last four are no answer: the open for the check fails, as once the drive is
-// removed, with the error the system gives (a failed open's status is not read).
+// last five are no answer: the open for the check fails, as once the drive is
+// removed, with the error the system gives (a failed open's status is not read),
+// or, for "locked", as while another program holds the volume locked (Microsoft,
+// FSCTL_LOCK_VOLUME: only the locking handle reaches it; the published fastfat
+// sample refuses other opens with STATUS_ACCESS_DENIED).
 struct DriveStatus {
     const char* word;
     LONG status;
@@ -44,6 +47,7 @@ const DriveStatus kDriveStatuses[] = {
     {"unlinked", STATUS_SUCCESS, ERROR_FILE_NOT_FOUND, true},
     {"pathless", STATUS_SUCCESS, ERROR_PATH_NOT_FOUND, true},
     {"nodevice", STATUS_SUCCESS, ERROR_NO_SUCH_DEVICE, true},
+    {"locked", STATUS_SUCCESS, ERROR_ACCESS_DENIED, true},
 };
 
 // One answer of the drive to a medium check, and how long the driver holds
@@ -253,7 +257,7 @@ inline BOOL Answer(const FakeVolume& volume, DWORD code, LPVOID in, LPVOID out, 
 // Each request with the buffers the system needs for it; any other code is a
 // fault. A request that succeeds leaves the last error as it was
 // (DeviceIoControl sets it only on failure).
-inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD, LPVOID out,
+inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inBytes, LPVOID out,
                                    DWORD outBytes, LPDWORD returned, LPOVERLAPPED overlapped) {
     FakeDevice::Handle* open = FindHandle(handle);
     auto known = std::find_if(std::begin(kRequests), std::end(kRequests),
@@ -265,6 +269,12 @@ inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD, 
     Fake().requests[open->path] += known->name;
     *returned = 0;
     if (!HasAccessFor(code, open->access)) return FailWithStatus(STATUS_ACCESS_DENIED);
+    // The I/O manager probes each buffer it is given a length for: a length
+    // without its buffer faults, and the request fails (STATUS_ACCESS_VIOLATION).
+    if ((inBytes && !in) || (outBytes && !out)) {
+        Fake().lastNtStatus = STATUS_ACCESS_VIOLATION;
+        return Fail(ERROR_NOACCESS);
+    }
     FakeVolume& volume = Fake().volumes[open->path];
     if (!overlapped) return Answer(volume, code, in, out, outBytes, returned);
     CheckAnswer answer = NextCheckAnswer(volume);
