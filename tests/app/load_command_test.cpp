@@ -448,7 +448,7 @@ TEST(LoadCommand, ThroughTheService) {
              "sleep 100 2600 ms",
          base + "| " + opened},
         // The conversation ends before the wait, which asks with handles of its own.
-        {"E: -na -r:0", "cd service", kLoading + Waited(60, " ready after 0 s (CDFS)"), 0,
+        {"E: -na -r", "cd service", kLoading + Waited(60, " ready after 0 s (CDFS)"), 0,
          cdOpens + "poll verify fs ", "", base + talk},
         {"E: -na", "cd service control-error=21", kLoading + Failed("NOT_READY"), 1, cdOpens, "",
          base + talk},

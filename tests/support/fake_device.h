@@ -350,7 +350,8 @@ inline LastNtStatusFunction WINAPI FindLastNtStatus() {
 }
 
 // The system's answer shape: the texts, each with its zero, and the list's
-// closing zero. A failed lookup may leave part of a name behind.
+// closing zero, the names in no set order (here, the last first). A failed
+// lookup may leave part of a name behind.
 inline DWORD WINAPI QueryDosDeviceA(LPCSTR name, LPSTR target, DWORD maxChars) {
     std::string answer;
     if (name && !Fake().dosDevices.count(name)) {
@@ -360,7 +361,8 @@ inline DWORD WINAPI QueryDosDeviceA(LPCSTR name, LPSTR target, DWORD maxChars) {
     if (name) answer = Fake().dosDevices[name] + '\0';
     if (!name) {
         Fake().lookups += "dos-list " + std::to_string(maxChars) + " ";
-        for (auto& entry : Fake().dosDevices) answer += entry.first + '\0';
+        for (auto entry = Fake().dosDevices.rbegin(); entry != Fake().dosDevices.rend(); ++entry)
+            answer += entry->first + '\0';
         if (Fake().listError) return Fail(Fake().listError);
     }
     if (answer.size() + 1 > maxChars || (!name && maxChars < Fake().listNeedsBytes))

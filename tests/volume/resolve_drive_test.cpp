@@ -65,7 +65,7 @@ TEST(ResolveDriveSpec, Forms) {
         fake.listError = row.script == "by-target list-denied" ? ERROR_ACCESS_DENIED : 0;
         fake.dosDevices = {
             {"E:", row.script == "cd-target" ? "\\Device\\Cd0" : "\\Device\\HarddiskVolume7"},
-            {"Volume{12345678-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume6"},
+            {"Volume{00000000-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume6"},
             {"Volume{0a1b2c3d-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume7"}};
         if (row.script.find("target") != std::string::npos) fake.mountPoints.erase("E:\\");
         if (row.script == "in-card") fake.currentDirectory = "C:\\MNT\\CARD\\DCIM";
