@@ -14,7 +14,7 @@ TEST(ResolveDriveSpec, Forms) {
     const struct {
         std::string driveSpec;  // upper-cased, as the load command passes it
         // by-target: E: has no mount point, only a DOS device (cd-target: a CD's); in-card: the
-        // current directory is in the card's folder
+        // current directory is in the card's folder (on-share: in a network share)
         std::string script;
         std::string volumeName, displayName, lookups;
     } rows[] = {
@@ -47,6 +47,7 @@ TEST(ResolveDriveSpec, Forms) {
         {"\\", "", kCardVolume, "", ""},
         {"\\X", "", "", "", ""},
         {".", "in-card", kCardVolume, "", "volumepath C:\\MNT\\CARD\\DCIM "},
+        {".", "on-share", "", "", "volumepath \\\\SERVER\\SHARE "},  // no volume name
         {"..", "", "", "", ""},
         {"1:", "", "", "", ""},
         {"", "", "", "", ""},
@@ -59,6 +60,7 @@ TEST(ResolveDriveSpec, Forms) {
         fake.mountPoints["Z:\\"] = kCardVolume;
         fake.mountPoints[kLongMount] = kCardVolume;
         fake.volumePaths["C:\\MNT\\CARD\\DCIM"] = "C:\\MNT\\CARD\\";
+        fake.volumePaths["\\\\SERVER\\SHARE"] = "\\\\SERVER\\SHARE\\";
         lstrcpyA(OwnVolumeName, kCardVolume.c_str());
         DosDeviceListSize = kDosDeviceListStart;
         fake.listNeedsBytes = row.script == "by-target big-list" ? 20000 : 0;
@@ -69,6 +71,7 @@ TEST(ResolveDriveSpec, Forms) {
             {"Volume{0a1b2c3d-0000-1111-2222-333344445555}", "\\Device\\HarddiskVolume7"}};
         if (row.script.find("target") != std::string::npos) fake.mountPoints.erase("E:\\");
         if (row.script == "in-card") fake.currentDirectory = "C:\\MNT\\CARD\\DCIM";
+        if (row.script == "on-share") fake.currentDirectory = "\\\\SERVER\\SHARE";
         ScopedHeap heap;
         // Outputs that end at a no-access page: a byte written past either name faults.
         GuardedBuffer volumeName(kPathChars);
