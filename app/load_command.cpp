@@ -45,11 +45,22 @@ void PrintBanner() {
     ConPrintf("%s\n", kWebAddress);
 }
 
+// All a user at a prompt has: every option and the exit codes, in lines
+// that fit a console 80 columns wide.
 void PrintUsage() {
     ConPrintf(
-        "\nUsage:\nTraywake DriveSpec [-na][-w:nnnn]\n\nDriveSpec is the drive whose media "
-        "to load, e.g. D:\n-na  no about info\n-w:nnnn  wait nnnn milliseconds before "
-        "close\n\n");
+        "\nUsage:\n"
+        "Traywake DriveSpec [-na][-w:nnnn] [-F] [-r[:sss]]\n"
+        "\n"
+        "DriveSpec is the drive whose media to load, e.g. D:\n"
+        "  or a mounted folder (C:\\mnt\\card), a volume GUID path (\\\\?\\Volume{...}),\n"
+        "  \\ (the volume of Traywake.exe) or . (the volume of the current directory)\n"
+        "-na  no about info\n"
+        "-w:nnnn  wait nnnn milliseconds before close\n"
+        "-F  load even when the media is loaded and the volume online\n"
+        "-r[:sss]  then wait up to sss seconds (default 60) until the media is ready\n"
+        "Exit code: 0 success, 1 failure, 2 nothing done, 3 not ready (with -r)\n"
+        "\n");
 }
 
 static void PrintAbort(const char* format, const char* text) {

@@ -28,8 +28,14 @@ std::string Banner(const std::string& version) {
 const std::string kBanner = Banner(std::to_string(TRAYWAKE_VERSION_MS >> 16) + "." +
                                    std::to_string(TRAYWAKE_VERSION_MS & 0xFFFF));
 const std::string kUsage =
-    "\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn]\r\n\r\nDriveSpec is the drive whose media to "
-    "load, e.g. D:\r\n-na  no about info\r\n-w:nnnn  wait nnnn milliseconds before close\r\n\r\n";
+    "\r\nUsage:\r\nTraywake DriveSpec [-na][-w:nnnn] [-F] [-r[:sss]]\r\n\r\n"
+    "DriveSpec is the drive whose media to load, e.g. D:\r\n"
+    "  or a mounted folder (C:\\mnt\\card), a volume GUID path (\\\\?\\Volume{...}),\r\n"
+    "  \\ (the volume of Traywake.exe) or . (the volume of the current directory)\r\n"
+    "-na  no about info\r\n-w:nnnn  wait nnnn milliseconds before close\r\n"
+    "-F  load even when the media is loaded and the volume online\r\n"
+    "-r[:sss]  then wait up to sss seconds (default 60) until the media is ready\r\n"
+    "Exit code: 0 success, 1 failure, 2 nothing done, 3 not ready (with -r)\r\n\r\n";
 const std::string kOnline = "{E}Volume already online - abort\r\n{7}";
 const std::string kLoaded = "{E}Media already loaded - abort\r\n{7}";
 const std::string kPress = "Press any key to close";
