@@ -241,10 +241,13 @@ int RunLoadCommand(int argc, char** args) {
     ReadVersionStamp(&OwnVersion);
     FindOwnVolume();
 
+    // Windows 9x and NT4 refuse to start the program (it imports functions
+    // they lack); the 9x family is seen here only under a compatibility mode
+    // for Windows 95, 98 or ME.
     if (!OsVersion.isNT) {
         ConPrintf(
-            "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher "
-            "only - abort\n\n");
+            "Traywake - works under Windows 2000, XP, Server 2003, Vista and higher only - "
+            "abort\n\n");
         session.Wait4KeyIfStartedStandalone();
         return kExitNothingDone;
     }

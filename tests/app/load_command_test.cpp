@@ -333,7 +333,7 @@ TEST(LoadCommand, WaitsAndKeys) {
          "flush 10 ms"},                                                  // one poll
         {"", "own key-a", kBanner + kUsage + kPress, 2, "", kUntilKeyA},  // a double-click
         {"E:", "cd win98 own key-a",
-         "Traywake - works under Windows NT4, 2000, XP, Server 2003, Vista and higher only - "
+         "Traywake - works under Windows 2000, XP, Server 2003, Vista and higher only - "
          "abort\r\n\r\n" +
              kPress,
          2, "", kUntilKeyA},
