@@ -88,7 +88,14 @@ const std::map<std::string, std::vector<Key>> kKeys = {
     {"key-a", {{2500, true, 'A', 'a'}}},
     {"released-b", {{300, false, 'B', 'b'}}},
     {"stray-z", {{1005, false, 'Z'}}},  // a key-up of a key nobody pressed down
-    {"enter", {{1000, true, VK_RETURN}, {1100, false, VK_RETURN}}}};
+    {"enter", {{1000, true, VK_RETURN}, {1100, false, VK_RETURN}}},
+    // Shift+A ends no wait, D does; so does a key of code 0 (NumLock is no modifier).
+    {"shift-a",
+     {{300, true, 'A', 'A', SHIFT_PRESSED},
+      {400, false, 'A', 'A', SHIFT_PRESSED},
+      {500, true, 'D', 'd'},
+      {600, false, 'D', 'd'}}},
+    {"code-0", {{100, true, 0, 0, NUMLOCK_ON}, {300, false, 0}}}};
 
 std::vector<DWORD> Numbers(const std::string& list) {
     std::vector<DWORD> numbers;
@@ -165,6 +172,10 @@ void Script(const std::string& words, FakeDevice& fake, FakeConsole& console,
         if (word == "alone") console.attachedProcesses = 1;
         if (word == "headless") console.terminalShown = false;
         if (kKeys.count(word)) console.Type(kKeys.at(word));
+        if (word == "held-shift") {  // more records than one look takes, then a key
+            console.Type(std::vector<Key>(1500, {300, true, VK_SHIFT, 0, SHIFT_PRESSED}));
+            console.Type({{300, true, 'E', 'e'}});
+        }
         if (word == "input-not-console") console.inputIsConsole = false;
         if (Valued(word, "screen", &value)) console.attributes = (WORD)Numbers(value)[0];
         if (Valued(word, "ctrl-c", &value)) console.ctrlCAt = Numbers(value)[0];
@@ -265,6 +276,8 @@ TEST(LoadCommand, RequestsAndRefusals) {
         {"E: -na", "removable floppy disks=3", kLoading + Failed("INVALID_FUNCTION"), 1,
          "open(0x0) query open(0x0) length open(0x80000000) length " + kOpenRw + "load online "},
         {"E: -na -r:5", "cd loaded", kLoaded, 2, kCdProbe + "root "},
+        {"E: -na -w:100 -r", "cd load=0", kLoading + Waited(60, " ready after 0 s (CDFS)"), 0,
+         kCdLoad + "poll verify fs "},  // a bare -r after digits: the default
         {"E: -na -r:999", "cd load=0", kLoading + Waited(300, " ready after 0 s (CDFS)"), 0,
          kCdLoad + "poll verify fs "},  // at most 300 s
         {"E: -na", "fixed loaded", kOnline, 2, kDiskProbe + "root "},
@@ -327,6 +340,8 @@ TEST(LoadCommand, WaitsAndKeys) {
          "sleep 100 flush*2 1100 ms"},
         {"E: -w:5 -w:20000 -NAx", "cd load=0 visible", kLoadedOk, 0, kCdLoad, "flush 10000 ms"},
         {"E: -w:2000 -na", "cd load=0", kLoadedOk, 0, kCdLoad},  // nobody sees it: no pause
+        {"E: -w:2000 -na", "cd load=0 visible shift-a", kLoadedOk, 0, kCdLoad, "flush*2 600 ms"},
+        {"E: -w:2000 -na", "cd load=0 visible code-0", kLoadedOk, 0, kCdLoad, "flush*2 300 ms"},
         {"E: -w:300 -na", "cd load=0 visible input-not-console", kLoadedOk, 0, kCdLoad,
          "flush sleep 10*30 300 ms"},
         {"E: -w:1 -na -w500 " + std::string(300, '-'), "cd load=0 visible", kLoadedOk, 0, kCdLoad,
@@ -341,6 +356,10 @@ TEST(LoadCommand, WaitsAndKeys) {
          kDiskProbe + "root ", kPressAnyKey + "sleep 100 peek sleep 100 400 ms"},
         {"E: -na -n:0", "fixed loaded visible", kOnline, 2, kDiskProbe + "root ",
          "sleep 100 100 ms"},  // not our console
+        {"E: -na -n:0", "fixed loaded own shift-a", kOnline + kPress, 2, kDiskProbe + "root ",
+         kPressAnyKey + Repeat("sleep 100 peek ", 3) + "sleep 100 600 ms"},
+        {"E: -na -n:0", "fixed loaded own held-shift", kOnline + kPress, 2, kDiskProbe + "root ",
+         kPressAnyKey + Repeat("sleep 100 peek ", 2) + "sleep 100 500 ms"},
         {"E: -na -n:0", "fixed loaded own input-not-console", kOnline + kPress, 2,
          kDiskProbe + "root ", kPressAnyKey + "sleep 100 peek sleep 2000 sleep 100 2400 ms"},
     });
@@ -380,6 +399,8 @@ TEST(LoadCommand, ReadyWait) {
         Wait(60, "cd load=0 checks=unreadable", " unreadable medium err=UNRECOGNIZED_MEDIA", 3,
              kPoll),
         Wait(60, "cd load=0 checks=crc", " unreadable medium err=CRC", 3, kPoll),
+        Wait(60, "cd load=0 checks=unreadable/1000", " unreadable medium err=UNRECOGNIZED_MEDIA", 3,
+             kPoll, "sleep 10*100 1000 ms"),  // answered after it pended
         // A drive that cannot be asked, at first without a volume, then with a blank disc.
         Wait(60, "cd load=0 checks=unsupported,invalid fs-errors=21,1005",
              " ready after 0 s (no file system)", 0, "poll verify fs poll verify fs ",
@@ -390,6 +411,9 @@ TEST(LoadCommand, ReadyWait) {
         Wait(1, "cd load=0 checks=unsupported fs-errors=87",
              " not ready after 1 s err=INVALID_PARAMETER", 3, "poll verify fs poll verify fs ",
              "sleep 10*100 1000 ms"),
+        // The last sleep ends at the deadline, off the half-second grid.
+        Wait(1, "cd load=0 checks=nr,nr/300", " not ready after 1 s err=NOT_READY", 3,
+             Repeat(kPoll, 2), "sleep 10*100 1000 ms"),
         // A check the driver holds is given up at the deadline, to the millisecond.
         Wait(2, "cd load=0 checks=nr/60000 visible stray-z", kNotReady2, 3, kPoll + "cancel ",
              "flush 2000 ms"),

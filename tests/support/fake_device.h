@@ -392,10 +392,12 @@ inline UINT WINAPI GetDriveTypeA(LPCSTR root) {
     return Fake().driveTypes.count(root) ? Fake().driveTypes[root] : DRIVE_NO_ROOT_DIR;
 }
 
-// As the system: a directory that does not fit is not written; the answer is the size it needs.
+// A directory that does not fit is not given: the answer is the size it needs
+// (Microsoft, "GetCurrentDirectory"), and the buffer holds nothing to rely on,
+// here as much of the directory as fits.
 inline DWORD WINAPI GetCurrentDirectoryA(DWORD maxChars, LPSTR directory) {
     const std::string& current = Fake().currentDirectory;
-    if (current.size() < maxChars) lstrcpyA(directory, current.c_str());
+    lstrcpynA(directory, current.c_str(), maxChars);
     return (DWORD)current.size() + (current.size() < maxChars ? 0 : 1);
 }
 

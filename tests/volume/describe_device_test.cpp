@@ -23,6 +23,7 @@ TEST(DescribeFromDescriptor, Texts) {
         std::string description;
     } rows[] = {
         {Unterminated(0, kDescriptorBytes - 5), 0, "zzzzz Unknown Device"},
+        {Unterminated(0, kDescriptorBytes - 5), 2, "zzz Unknown Device"},  // ends where returned
         {Unterminated(sizeof(STORAGE_DEVICE_DESCRIPTOR), 0), 0,
          std::string(111, 'z') + " Unknown Device"},                   // 984 characters, cut
         {Unterminated(kDescriptorBytes - 5, 0), 5, "Unknown Device"},  // starts past the end

@@ -14,7 +14,8 @@ TEST(ResolveDriveSpec, Forms) {
     const struct {
         std::string driveSpec;  // upper-cased, as the load command passes it
         // by-target: E: has no mount point, only a DOS device (cd-target: a CD's); in-card: the
-        // current directory is in the card's folder (on-share: in a network share)
+        // current directory is in the card's folder (on-share: in a network share, deep: too long
+        // for a path); long-name: F:'s volume has a DOS device name of 255 characters
         std::string script;
         std::string volumeName, displayName, lookups;
     } rows[] = {
@@ -48,6 +49,8 @@ TEST(ResolveDriveSpec, Forms) {
         {"\\X", "", "", "", ""},
         {".", "in-card", kCardVolume, "", "volumepath C:\\MNT\\CARD\\DCIM "},
         {".", "on-share", "", "", "volumepath \\\\SERVER\\SHARE "},  // no volume name
+        {".", "deep", "", "", ""},
+        {"F:", "long-name", "", "F:", kList},  // "\\?\" + name + "\" would not fit
         {"..", "", "", "", ""},
         {"1:", "", "", "", ""},
         {"", "", "", "", ""},
@@ -72,6 +75,14 @@ TEST(ResolveDriveSpec, Forms) {
         if (row.script.find("target") != std::string::npos) fake.mountPoints.erase("E:\\");
         if (row.script == "in-card") fake.currentDirectory = "C:\\MNT\\CARD\\DCIM";
         if (row.script == "on-share") fake.currentDirectory = "\\\\SERVER\\SHARE";
+        if (row.script == "deep") {  // what the failed call leaves would resolve
+            fake.currentDirectory = "C:\\MNT\\CARD\\" + std::string(250, 'D');
+            fake.volumePaths[fake.currentDirectory.substr(0, kPathChars - 1)] = "C:\\MNT\\CARD\\";
+        }
+        if (row.script == "long-name") {
+            fake.dosDevices["F:"] = "\\Device\\HarddiskVolume9";
+            fake.dosDevices["Volume{" + std::string(248, 'x')] = "\\Device\\HarddiskVolume9";
+        }
         ScopedHeap heap;
         // Outputs that end at a no-access page: a byte written past either name faults.
         GuardedBuffer volumeName(kPathChars);
