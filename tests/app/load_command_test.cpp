@@ -217,6 +217,7 @@ void ExpectRuns(std::initializer_list<Run> runs) {
         FakeDevice fake;
         FakeConsole console;
         fake.mountPoints["E:\\"] = std::string(kVolume) + "\\";
+        fake.volumes["\\\\.\\PhysicalDrive0"].descriptor = DescriptorBytes("", "Boot", 11);
         fake.volumes["\\\\.\\PhysicalDrive3"].descriptor = DescriptorBytes("", "Disk", 11);
         standin::openErrors.clear();
         standin::pipeCalls.clear();

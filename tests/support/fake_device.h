@@ -444,10 +444,11 @@ inline FakeDevice::FakeDevice() {
 }
 
 // A storage device descriptor with the texts after the fixed part; an empty text gets offset 0.
+// It opens with its own size and the whole descriptor's (Microsoft, "STORAGE_DEVICE_DESCRIPTOR").
 inline std::vector<BYTE> DescriptorBytes(const std::string& vendor, const std::string& product,
                                          DWORD busType) {
-    STORAGE_DEVICE_DESCRIPTOR head = {};
     std::string texts = vendor + '\0' + product + '\0';
+    STORAGE_DEVICE_DESCRIPTOR head = {sizeof head, (DWORD)(sizeof head + texts.size())};
     head.VendorIdOffset = vendor.empty() ? 0 : sizeof head;
     head.ProductIdOffset = product.empty() ? 0 : sizeof head + vendor.size() + 1;
     head.BusType = (STORAGE_BUS_TYPE)busType;
