@@ -89,10 +89,12 @@ const std::map<std::string, std::vector<Key>> kKeys = {
     {"released-b", {{300, false, 'B', 'b'}}},
     {"stray-z", {{1005, false, 'Z'}}},  // a key-up of a key nobody pressed down
     {"enter", {{1000, true, VK_RETURN}, {1100, false, VK_RETURN}}},
-    // Shift+A ends no wait, D does; so does a key of code 0 (NumLock is no modifier).
+    // Shift+A ends no wait, nor F1 (no character) "Press any key"; D ends both, and a key of
+    // code 0 (NumLock is no modifier) the end wait.
     {"shift-a",
      {{300, true, 'A', 'A', SHIFT_PRESSED},
       {400, false, 'A', 'A', SHIFT_PRESSED},
+      {400, true, VK_F1},
       {500, true, 'D', 'd'},
       {600, false, 'D', 'd'}}},
     {"code-0", {{100, true, 0, 0, NUMLOCK_ON}, {300, false, 0}}}};
