@@ -15,7 +15,7 @@ TEST(ResolveDriveSpec, Forms) {
         std::string driveSpec;  // upper-cased, as the load command passes it
         // by-target: E: has no mount point, only a DOS device (cd-target: a CD's); in-card: the
         // current directory is in the card's folder (on-share: in a network share, deep: too long
-        // for a path); long-name: F:'s volume has a DOS device name of 255 characters
+        // for a path); long-name: F:'s volume has a DOS device name of 255 characters, listed first
         std::string script;
         std::string volumeName, displayName, lookups;
     } rows[] = {
@@ -50,7 +50,8 @@ TEST(ResolveDriveSpec, Forms) {
         {".", "in-card", kCardVolume, "", "volumepath C:\\MNT\\CARD\\DCIM "},
         {".", "on-share", "", "", "volumepath \\\\SERVER\\SHARE "},  // no volume name
         {".", "deep", "", "", ""},
-        {"F:", "long-name", "", "F:", kList},  // "\\?\" + name + "\" would not fit
+        {"F:", "long-name", "\\\\?\\Volume{00000000-0000-1111-2222-333344445555}\\",
+         "F:", kList},  // "\\?\" + name + "\" would not fit: passed over
         {"..", "", "", "", ""},
         {"1:", "", "", "", ""},
         {"", "", "", "", ""},
@@ -80,8 +81,8 @@ TEST(ResolveDriveSpec, Forms) {
             fake.volumePaths[fake.currentDirectory.substr(0, kPathChars - 1)] = "C:\\MNT\\CARD\\";
         }
         if (row.script == "long-name") {
-            fake.dosDevices["F:"] = "\\Device\\HarddiskVolume9";
-            fake.dosDevices["Volume{" + std::string(248, 'x')] = "\\Device\\HarddiskVolume9";
+            fake.dosDevices["F:"] = "\\Device\\HarddiskVolume6";
+            fake.dosDevices["Volume{" + std::string(248, 'x')] = "\\Device\\HarddiskVolume6";
         }
         ScopedHeap heap;
         // Outputs that end at a no-access page: a byte written past either name faults.
