@@ -12,6 +12,9 @@
 #include <deque>
 #include <string>
 
+// The service's message numbers, its own copy: a wrong number on the client's side is seen.
+enum : LONG { kHello = -1, kGoodbye = -3, kOpenVolume = 1, kDeviceControl = 2 };
+
 struct StandinBehaviour {
     bool mute = false;       // never answers the hello
     DWORD failOpen = 0;      // the error of command 1; 0: success
@@ -55,7 +58,7 @@ struct StandinService {
         if (Available(0)) {
             bool greeted = Available(0) == sizeof hello &&
                            ReadFile(pipes_[0], &hello, sizeof hello, &got, nullptr) &&
-                           hello == PIPE_HELLO;
+                           hello == kHello;
             received_ += greeted ? "hello " : "bad hello ";
             if (!behaviour_.mute) WriteFile(pipes_[0], &instance, sizeof instance, &got, nullptr);
         }
@@ -64,11 +67,11 @@ struct StandinService {
             // A well-formed request is its fields with zeros elsewhere.
             PipeRequest clean = {request.nCommand, {}, request.dwParam, 0};
             lstrcpynA(clean.szPath, request.szPath, sizeof clean.szPath);
-            bool open = request.nCommand == PIPE_CMD_OPEN_VOLUME && request.dwParam == 0;
-            bool control = request.nCommand == PIPE_CMD_DEVICE_CONTROL && !clean.szPath[0];
+            bool open = request.nCommand == kOpenVolume && request.dwParam == 0;
+            bool control = request.nCommand == kDeviceControl && !clean.szPath[0];
             bool wellFormed = got == sizeof request && !std::memcmp(&clean, &request, sizeof clean);
             char line[300];
-            if (got == sizeof(LONG) && request.nCommand == PIPE_GOODBYE)
+            if (got == sizeof(LONG) && request.nCommand == kGoodbye)
                 lstrcpyA(line, "goodbye ");
             else if (!wellFormed || !(open || control))
                 wsprintfA(line, "bad %ld ", request.nCommand);
