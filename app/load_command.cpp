@@ -20,6 +20,7 @@
 #include "service/command_pipe_client.h"
 #include "volume/describe_device.h"
 #include "volume/device_calls.h"
+#include "volume/load_capability.h"
 #include "volume/media_probes.h"
 #include "volume/resolve_drive.h"
 #include <new>
@@ -109,6 +110,16 @@ static BOOL OpenVolumeHandle(const char* volumeDevicePath) {
     return deviceGone;
 }
 
+void PrintLoadByHandHint(const char* volumeDevicePath, DWORD loadError) {
+    LoadCapability capability = ReadLoadCapability(volumeDevicePath);
+    if (capability == kCannotLoadTray)
+        PrintAbort("%s", "the drive cannot close its tray itself - push it in\n");
+    else if (capability == kCannotLoadSlot)
+        PrintAbort("%s", "the drive has no tray to close - insert the disc by hand\n");
+    else if (capability == kLoadUnknown && loadError == ERROR_INVALID_FUNCTION)
+        PrintAbort("%s", "the drive refused to load - if its tray is open, push it in\n");
+}
+
 static void ReleaseServiceClient() {
     FreeBlock(ServiceClient);
     ServiceClient = 0;
@@ -144,6 +155,7 @@ static int LoadAndBringOnline(const char* volumeDevicePath, const char* shownNam
         ConPrintf(" OK\n");
     } else {
         ConPrintf(" err=%s\n", LastErrorName());
+        if (driveType == DRIVE_CDROM) PrintLoadByHandHint(volumeDevicePath, loadError);
     }
     if (success && options.readySeconds) {
         // The wait asks with handles of its own; the service is done with.

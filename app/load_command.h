@@ -12,3 +12,7 @@ enum {
 int RunLoadCommand(int argc, char** args);
 void PrintBanner();
 void PrintUsage();
+// After an optical drive refused to load (loadError) or stayed empty
+// (ERROR_SUCCESS): asks the drive whether it can load at all and, where it
+// cannot, or refused as such drives do, tells the user what to do by hand.
+void PrintLoadByHandHint(const char* volumeDevicePath, DWORD loadError);

@@ -176,6 +176,7 @@ int WaitUntilReady(const char* volumeDevicePath, UINT driveType, const char* dis
         return kExitFailed;
     case kPollNoMedium:
         ConPrintf(" no medium\n");
+        if (driveType == DRIVE_CDROM) PrintLoadByHandHint(volumeDevicePath, ERROR_SUCCESS);
         break;
     case kPollUnreadable:
         ConPrintf(" unreadable medium err=%s\n", ErrorName(wait.error));

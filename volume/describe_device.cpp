@@ -7,16 +7,19 @@
 // here changes a device.
 #include "volume/describe_device.h"
 #include "base/memory.h"
+#include "base/system_codes.h"
 #include "volume/device_calls.h"
 #include "volume/resolve_drive.h"
 #include <shlwapi.h>
 #include <winioctl.h>
 
+// By STORAGE_BUS_TYPE value; a bus the table does not reach has no name.
 static const char* const BusNames[] = {
     "Unknown", "SCSI",  "ATAPI", "ATA",  "FireWire", "SSA", "Fibre",   "USB",
     "RAID",    "iSCSI", "SAS",   "SATA", "SD",       "MMC", "Virtual", "FileBackedVirtual",
-    "Spaces",  "17",    "18",    "19",   "LDM",
+    "Spaces",  "NVMe",  "SCM",   "UFS",  "NVMeoF",
 };
+static_assert(sizeof BusNames / sizeof BusNames[0] == BusTypeNvmeof + 1, "a name per bus type");
 
 static DWORD ReadDword(const BYTE* data, DWORD returnedBytes, DWORD offset) {
     if (offset > returnedBytes || returnedBytes - offset < 4) return 0;

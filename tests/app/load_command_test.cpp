@@ -44,9 +44,15 @@ const std::string kLoading = "Loading media into E:\\ (";
 const std::string kVolumeE = "Bring volume E:\\ online (";
 const std::string kOk = ")... OK\r\n{A}success{7}{7}\r\n\r\n";
 
-std::string Failed(const std::string& error) {
-    return ")... err=" + error + "\r\n{C}failed{7}{7}\r\n\r\n";
+// A failed load, with the line that tells what to do by hand, if any.
+std::string Failed(const std::string& error, const std::string& hint = "") {
+    return ")... err=" + error + "\r\n" + (hint.empty() ? "" : "{E}" + hint + "\r\n{7}") +
+           "{C}failed{7}{7}\r\n\r\n";
 }
+const std::string kTrayByHand = "the drive cannot close its tray itself - push it in";
+const std::string kSlotByHand = "the drive has no tray to close - insert the disc by hand";
+const std::string kHedged =
+    Failed("INVALID_FUNCTION", "the drive refused to load - if its tray is open, push it in");
 
 // The ending of a wait until ready, after a load that went through.
 std::string Waited(DWORD seconds, const std::string& ending) {
@@ -63,6 +69,9 @@ const std::string kAttributeLength = "open(0x0) query open(0x0) extents open(0x0
 const std::string kDiskProbe = kAttributeLength + "open(0x80000000) length ";
 const std::string kOpenRw = "open(0x0) open(0xC0000000) ";
 const std::string kCdLoad = kCdProbe + kOpenRw + "load online ";
+// After a failed load or an empty tray, an optical drive is asked what it can do.
+const std::string kAskLoader = "open(0x80000000) config ";
+const std::string kCdFailed = kCdLoad + kAskLoader;
 const std::string kDiskLoad = kDiskProbe + kOpenRw + "load online ";
 
 BOOL WINAPI Windows98(LPOSVERSIONINFOA answer) {
@@ -161,6 +170,10 @@ void Script(const std::string& words, FakeDevice& fake, FakeConsole& console,
         if (word == "win2000") fake.windows2000 = true;
         if (word == "gone-for-writing") v.opens = "ar";
         if (word == "gone-for-writing") v.openError = ERROR_DEV_NOT_EXIST;
+        if (Valued(word, "config", &value))  // the Removable Medium feature: version/byte 4
+            v.configuration =
+                ConfigurationBytes(std::stoi(value), (BYTE)std::stoul(value.substr(2), 0, 0));
+        if (word == "reader") v.opens = "ar";  // reads the drive, as users may, but not writes
         if (word == "card") v.descriptor = DescriptorBytes("ACME ", "Card Reader  ", 7);
         if (Valued(word, "disks", &value)) v.extentDisks = Numbers(value);
         if (word == "floppy") fake.dosDevices[kVolume + 4] = "\\Device\\Floppy0";
@@ -264,10 +277,10 @@ TEST(LoadCommand, RequestsAndRefusals) {
     ExpectRuns({
         {"e: -na", "cd load=0 visible", kLoading + kOk, 0, kCdLoad},
         // An optical drive's load request decides, and its error is named; -r waits for nothing.
-        {"E: -na -r", "cd online=0", kLoading + Failed("NOT_SUPPORTED"), 1, kCdLoad},
+        {"E: -na -r", "cd online=0", kLoading + Failed("NOT_SUPPORTED"), 1, kCdFailed},
         {"E: -na", "removable", kLoading + Failed("INVALID_FUNCTION"), 1, kDiskLoad},
-        {"E: -na", "cd load=0x0FFFFFFF", kLoading + Failed("268435455"), 1, kCdLoad},
-        {"E: -na", "cd load=0x10000000", kLoading + Failed("0x10000000"), 1, kCdLoad},
+        {"E: -na", "cd load=0x0FFFFFFF", kLoading + Failed("268435455"), 1, kCdFailed},
+        {"E: -na", "cd load=0x10000000", kLoading + Failed("0x10000000"), 1, kCdFailed},
         // 1 MiB is a medium, not mounted; the description from the volume.
         {"E:", "removable online=0 card bytes=0x100000",
          kBanner + kLoading + "ACME Card Reader USB Device" + kOk, 0,
@@ -289,10 +302,11 @@ TEST(LoadCommand, RequestsAndRefusals) {
         {"E: -na", "removable loaded bytes=0xFFFFF", kLoading + Failed("INVALID_FUNCTION"), 1,
          kDiskLoad},
         {"E: /force -na -na -na -na", "cd loaded", kLoading + Failed("NOT_SUPPORTED"), 1,
-         kCdProbe + "root " + kOpenRw + "load online "},
+         kCdProbe + "root " + kOpenRw + "load online " + kAskLoader},
         {"E: -na", "cd loaded unmounted", kLoading + Failed("NOT_SUPPORTED"), 1,
-         kCdProbe + "root " + kOpenRw + "load online "},
-        {"E: -na", "cd loaded checks=unsupported", kLoading + Failed("NOT_SUPPORTED"), 1, kCdLoad},
+         kCdProbe + "root " + kOpenRw + "load online " + kAskLoader},
+        {"E: -na", "cd loaded checks=unsupported", kLoading + Failed("NOT_SUPPORTED"), 1,
+         kCdFailed},
         // A standard user's volume: where the length cannot be read, any answer of its root (or a
         // refusal to this user) means a file system, whatever a quota makes of its size.
         {"E: -na", "fixed standard-user loaded bytes=0xFFFFF", kOnline, 2,
@@ -314,7 +328,7 @@ TEST(LoadCommand, RequestsAndRefusals) {
         {"E: -na", "cd loaded screen=0x1F", "{1E}Media already loaded - abort\r\n{1F}", 2,
          kCdProbe + "root "},
         {"E: -na", "cd screen=0", kLoading + ")... err=NOT_SUPPORTED\r\nfailed\r\n\r\n", 1,
-         kCdLoad},  // not a console: no colour call
+         kCdFailed},  // not a console: no colour call
         {"E: -na -na -na -na -na -na", "", kBanner + kUsage, 2, ""},  // eight arguments
         {"/na -na", "", kBanner + kUsage, 2, ""},                     // an option as the DriveSpec
         {"-F", "", kBanner + kUsage, 2, ""},
@@ -387,12 +401,12 @@ TEST(LoadCommand, ReadyWait) {
     const std::string kNotReady2 = " not ready after 2 s err=NOT_READY";
     ExpectRuns({
         // An empty tray: "no medium" once the drive has had 5 s to find a disc.
-        Wait(60, "cd load=0 checks=nomedia", " no medium", 3, Repeat(kPoll, 11),
+        Wait(60, "cd load=0 checks=nomedia", " no medium", 3, Repeat(kPoll, 11) + kAskLoader,
              "sleep 10*500 5000 ms"),
         // Without RtlGetLastNtStatus it reads as not ready, unless the check pended.
         Wait(2, "cd load=0 win2000 checks=nomedia", kNotReady2, 3, Repeat(kPoll, 4),
              "sleep 10*200 2000 ms"),
-        Wait(60, "cd load=0 win2000 checks=nomedia/6000", " no medium", 3, kPoll,
+        Wait(60, "cd load=0 win2000 checks=nomedia/6000", " no medium", 3, kPoll + kAskLoader,
              "sleep 10*600 6000 ms"),
         // Held checks, becoming ready after the grace.
         Wait(60, "cd load=0 checks=nomedia/2000,nr/5000,ok", " ready after 8 s (CDFS)", 0,
@@ -445,6 +459,26 @@ TEST(LoadCommand, ReadyWait) {
     });
 }
 
+// An optical drive that refused the load, or stayed empty, asked whether it can load at all.
+TEST(LoadCommand, LoadByHand) {
+    ExpectRuns({
+        {"E: -na", "cd load=21 config=2,0", kLoading + Failed("NOT_READY", kSlotByHand), 1,
+         kCdFailed},
+        {"E: -na", "cd load=1 config=2,0x30", kLoading + Failed("INVALID_FUNCTION"), 1, kCdFailed},
+        {"E: -na", "cd load=1 config=1,0x20", kLoading + kHedged, 1, kCdFailed},  // bit reserved
+        {"E: -na", "cd load=1", kLoading + kHedged, 1, kCdFailed},  // the drive does not say
+        // A laptop drive, for a user who may read it: the load and the question go through read
+        // handles.
+        {"E: -na", "cd reader load=1 config=2,0x20",
+         kLoading + Failed("INVALID_FUNCTION", kTrayByHand), 1,
+         kCdProbe + kOpenRw + "open(0x80000000) load online " + kAskLoader},
+        {"E: -na -r", "cd load=0 checks=nomedia config=2,0x20",
+         kLoading + ")... OK\r\nWaiting until E:\\ is ready (up to 60 s)... no medium\r\n{E}" +
+             kTrayByHand + "\r\n{7}{E}not ready{7}{7}\r\n\r\n",
+         3, kCdLoad + Repeat("poll verify ", 11) + kAskLoader, "sleep 10*500 5000 ms"},
+    });
+}
+
 // A standard user's volume: relayed through the service, else loaded through the attribute handle.
 TEST(LoadCommand, ThroughTheService) {
     const std::string opened = "hello open " + std::string(kVolume) + " ";
@@ -455,6 +489,7 @@ TEST(LoadCommand, ThroughTheService) {
     const std::string base = "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=0 ";
     const std::string absent = Repeat("open VorlanCmdIfV2=2 ", 11);
     const std::string cdOpens = "open(0x0) query open(0x80000000) " + kOpenRw + "open(0x80000000) ";
+    const std::string refused = "open(0x80000000) ";  // the question what the drive can do
     const std::string fixedOpens =
         kAttributeLength + "open(0x80000000) size " + kOpenRw + "open(0x80000000) ";
     ExpectRuns({
@@ -466,14 +501,15 @@ TEST(LoadCommand, ThroughTheService) {
          fixedOpens + "load2 online ", "", absent},
         {"E: -na", "cd standard-user load=0", kLoading + kOk, 0, cdOpens + "load2 online ", "",
          absent},
-        {"E: -na", "cd service mute", kLoading + Failed("NOT_SUPPORTED"), 1,
-         cdOpens + "load2 online ", "", "open VorlanCmdIfV2=0 cancel wait | hello "},
+        // Where the drive cannot be read, what it can do is unknown: the hedged line.
+        {"E: -na", "cd service mute load=1 config=2,0x20", kLoading + kHedged, 1,
+         cdOpens + "load2 online " + refused, "", "open VorlanCmdIfV2=0 cancel wait | hello "},
         {"E: -na", "cd service pipe-errors=0,2", kLoading + kOk, 0, cdOpens, "",
          "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=2 sleep 500 open VorlanCmdIfV21=0 " +
              talk},
         {"E: -na", "cd service pipe-errors=0,5",
          " error 5 opening VORLAN pipe\r\n" + kLoading + Failed("NOT_SUPPORTED"), 1,
-         cdOpens + "load2 online ", "",
+         cdOpens + "load2 online " + refused, "",
          "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=5 | hello "},
         {"E: -na -w:300", "cd service open-error=5 own key-a",
          "\r\nerror opening " + std::string(kVolume) + "\r\n" + kPress, 1, cdOpens,
@@ -483,14 +519,14 @@ TEST(LoadCommand, ThroughTheService) {
         // The conversation ends before the wait, which asks with handles of its own.
         {"E: -na -r", "cd service", kLoading + Waited(60, " ready after 0 s (CDFS)"), 0,
          cdOpens + "poll verify fs ", "", base + talk},
-        {"E: -na", "cd service control-error=21", kLoading + Failed("NOT_READY"), 1, cdOpens, "",
-         base + talk},
-        {"E: -na", "cd service slow", kLoading + Failed("SEM_TIMEOUT"), 1, cdOpens, "",
+        {"E: -na", "cd service control-error=1 config=2,0x20", kLoading + kHedged, 1,
+         cdOpens + refused, "", base + talk},
+        {"E: -na", "cd service slow", kLoading + Failed("SEM_TIMEOUT"), 1, cdOpens + refused, "",
          base + "cancel wait " + cut},
         // The second request gets the error that ended the conversation.
         {"E: -na", "fixed service reply-bytes=100", kVolumeE + Failed("INVALID_DATA"), 1,
          fixedOpens, "", base + cut},
-        {"E: -na", "cd service reply-bytes=1064", kLoading + Failed("INVALID_DATA"), 1, cdOpens, "",
-         base + cut},
+        {"E: -na", "cd service reply-bytes=1064", kLoading + Failed("INVALID_DATA"), 1,
+         cdOpens + refused, "", base + cut},
     });
 }

@@ -11,6 +11,8 @@
 
 #include <ntstatus.h>
 #include <winioctl.h>
+#include <ntddcdrm.h>
+#include <ntddmmc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -65,6 +67,9 @@ struct FakeVolume {
     bool hasMedium = false;        // the drive answers the medium check
     ULONGLONG length = 0;          // bytes of the medium, and of its file system when mounted
     std::vector<BYTE> descriptor;  // empty: the property query fails
+    // The drive's GET CONFIGURATION answer from feature 0; empty: the drive
+    // does not know the command (the cdrom driver's INVALID_DEVICE_REQUEST).
+    std::vector<BYTE> configuration;
     std::vector<DWORD> extentDisks = {~0u};      // {~0u}: the extents request fails
     DWORD loadMediaError = ERROR_NOT_SUPPORTED;  // 0: the load requests succeed
     DWORD volumeOnlineError = ERROR_INVALID_FUNCTION;
@@ -109,8 +114,8 @@ struct FakeDevice {
     DWORD listError = 0;       // or fails with this error
     std::string currentDirectory = "C:\\";
     // requests[path], in order: "open(0xACCESS) ", "root ", "query ", "verify ", "allow ",
-    // "length ", "extents ", "load ", "load2 ", "online ", "size ", and for the overlapped
-    // checks "poll " (the open), "verify ", "cancel ", "fs " (the file system).
+    // "length ", "extents ", "load ", "load2 ", "online ", "config ", "size ", and for the
+    // overlapped checks "poll " (the open), "verify ", "cancel ", "fs " (the file system).
     std::map<std::string, std::string> requests;
     std::string lookups;  // "dos-list CHARS ", "volumepath PATH "
     std::vector<std::string> faults;
@@ -217,11 +222,38 @@ const struct {
     {IOCTL_STORAGE_LOAD_MEDIA, "load "},
     {IOCTL_STORAGE_LOAD_MEDIA2, "load2 "},
     {IOCTL_VOLUME_ONLINE, "online "},
+    {IOCTL_CDROM_GET_CONFIGURATION, "config "},
 };
 
-inline BOOL Answer(const FakeVolume& volume, DWORD code, LPVOID in, LPVOID out, DWORD outBytes,
-                   LPDWORD returned) {
+// Eight bytes that read as a Removable Medium feature of a tray that is
+// pushed in by hand: the fake fills with them what a caller's buffer holds
+// past an answer, so a read past the bytes returned shows.
+const BYTE kTrayByHandFeature[] = {0x00, FeatureRemovableMedium, 2 << 2, 4, 0x20, 0, 0, 0};
+
+// The cdrom driver's checks of the request (the published cdrom sample,
+// RequestValidateGetConfiguration): the input's size, an output of at least
+// the 8-byte header, reserved fields zero. An emulated drive (QEMU's IDE CD)
+// refuses any starting feature but 0. The drive answers with or without a
+// medium.
+inline BOOL AnswerConfiguration(const FakeVolume& volume, LPVOID in, DWORD inBytes, LPVOID out,
+                                DWORD outBytes, LPDWORD returned) {
+    auto* request = (GET_CONFIGURATION_IOCTL_INPUT*)in;
+    if (inBytes < sizeof *request) return Fail(ERROR_BAD_LENGTH);
+    if (outBytes < sizeof(GET_CONFIGURATION_HEADER)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (request->Reserved[0] || request->Reserved[1]) return Fail(ERROR_INVALID_PARAMETER);
+    if (volume.configuration.empty() || request->Feature) return Fail(ERROR_INVALID_FUNCTION);
+    *returned = (DWORD)std::min<size_t>(outBytes, volume.configuration.size());
+    std::memcpy(out, volume.configuration.data(), *returned);
+    for (DWORD at = *returned; at < outBytes; ++at)
+        ((BYTE*)out)[at] = kTrayByHandFeature[(at - *returned) % sizeof kTrayByHandFeature];
+    return TRUE;
+}
+
+inline BOOL Answer(const FakeVolume& volume, DWORD code, LPVOID in, DWORD inBytes, LPVOID out,
+                   DWORD outBytes, LPDWORD returned) {
     switch (code) {
+    case IOCTL_CDROM_GET_CONFIGURATION:
+        return AnswerConfiguration(volume, in, inBytes, out, outBytes, returned);
     case IOCTL_STORAGE_CHECK_VERIFY2:
         // Asked at once, the drive gives the first answer it gives the wait.
         if (volume.checkAnswers[0].answer->status)
@@ -276,7 +308,7 @@ inline BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD i
         return Fail(ERROR_NOACCESS);
     }
     FakeVolume& volume = Fake().volumes[open->path];
-    if (!overlapped) return Answer(volume, code, in, out, outBytes, returned);
+    if (!overlapped) return Answer(volume, code, in, inBytes, out, outBytes, returned);
     CheckAnswer answer = NextCheckAnswer(volume);
     volume.checksAsked++;
     // DeviceIoControl marks the OVERLAPPED pending first; a request that fails
@@ -456,4 +488,19 @@ inline std::vector<BYTE> DescriptorBytes(const std::string& vendor, const std::s
     std::memcpy(bytes.data(), &head, sizeof head);
     std::memcpy(bytes.data() + sizeof head, texts.data(), texts.size());
     return bytes;
+}
+
+// A drive's GET CONFIGURATION answer as drives give it: the header (DataLength
+// 40 big-endian, current profile CD-ROM), then the Profile List, Core and
+// Morphing features, then Removable Medium of the version given with its
+// byte 4 (Load 0x10, mechanism in bits 7..5) (MMC; Microsoft,
+// FEATURE_DATA_REMOVABLE_MEDIUM).
+inline std::vector<BYTE> ConfigurationBytes(int version, BYTE removableMedium) {
+    // clang-format off
+    return {0, 0, 0, 40, 0, 0, 0, ProfileCdrom,
+            0, FeatureProfileList, 3, 4, 0, ProfileCdrom, 1, 0,
+            0, FeatureCore, 2 << 2 | 3, 8, 0, 0, 0, 2, 1, 0, 0, 0,
+            0, FeatureMorphing, 1 << 2 | 3, 4, 2, 0, 0, 0,
+            0, FeatureRemovableMedium, (BYTE)(version << 2 | 3), 4, removableMedium, 0, 0, 0};
+    // clang-format on
 }

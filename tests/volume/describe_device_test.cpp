@@ -31,7 +31,10 @@ TEST(DescribeFromDescriptor, Texts) {
         {DescriptorBytes("", "  Reader", 11), 0, "Reader SATA Device"},
         {DescriptorBytes("ABC", "  Reader", 15), 0, "ABC   Reader FileBackedVirtual Device"},
         {DescriptorBytes("", "", 11), 0, "SATA Device"},
-        {DescriptorBytes("X", "", 20), 0, "X LDM Device"},
+        {DescriptorBytes("X", "", BusTypeNvme), 0, "X NVMe Device"},
+        {DescriptorBytes("X", "", BusTypeSCM), 0, "X SCM Device"},
+        {DescriptorBytes("X", "", BusTypeUfs), 0, "X UFS Device"},
+        {DescriptorBytes("X", "", BusTypeNvmeof), 0, "X NVMeoF Device"},
         {DescriptorBytes("X", "Y", 21), 0, "X Y"},
         {DescriptorBytes(v127 + "cut", v127, 7), 0, v127.substr(0, 111) + " USB Device"},
         {DescriptorBytes("Vendor", "Product", 7), 8, "Vendor USB Device"},  // product at the end
