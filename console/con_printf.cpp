@@ -10,11 +10,13 @@ char* LfToCrLf(char* text) {
     int out = 0;
     for (int in = 0; text[in] != 0; ++in) {
         BOOL bareLf = text[in] == '\n' && (in == 0 || text[in - 1] != '\r');
-        int need = bareLf ? 2 : 1;
+        BOOL crOfPair = text[in] == '\r' && text[in + 1] == '\n';
+        int need = bareLf || crOfPair ? 2 : 1;
         // Keep one byte for the closing zero; stop rather than write half a pair.
         if (out + need > kTextBufferSize - 1) break;
         if (bareLf) work[out++] = '\r';
         work[out++] = text[in];
+        if (crOfPair) work[out++] = text[++in];
     }
     work[out] = 0;
     CopyDwords(text, work, kTextBufferSize);

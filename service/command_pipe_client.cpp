@@ -51,6 +51,14 @@ static BOOL TransferMessage(HANDLE pipe, BOOL isWrite, void* buffer, DWORD bytes
     return done;
 }
 
+// Whether a transfer brought the whole message and nothing after it. Client
+// ends read in byte mode, where a short message reads short and a long one
+// leaves the rest in the pipe, both without an error.
+static BOOL IsWholeMessage(HANDLE pipe, DWORD transferred, DWORD bytes) {
+    DWORD following = 0;
+    return transferred == bytes && !(PeekNamedPipe(pipe, 0, 0, 0, &following, 0) && following);
+}
+
 // The client lives in a zeroed block: m_dwEndError starts at 0.
 CommandPipeClient::CommandPipeClient() {
     m_nInstance = (DWORD)-1;
@@ -67,9 +75,13 @@ BOOL CommandPipeClient::Connect() {
     if (basePipe == INVALID_HANDLE_VALUE) return FALSE;
 
     LONG hello = PIPE_HELLO;
+    DWORD instance = 0;
     DWORD transferred;
-    if (TransferMessage(basePipe, TRUE, &hello, sizeof hello, &transferred))
-        TransferMessage(basePipe, FALSE, &m_nInstance, sizeof m_nInstance, &transferred);
+    // An answer of any other size is no instance number: no service answered.
+    if (TransferMessage(basePipe, TRUE, &hello, sizeof hello, &transferred) &&
+        TransferMessage(basePipe, FALSE, &instance, sizeof instance, &transferred) &&
+        IsWholeMessage(basePipe, transferred, sizeof instance))
+        m_nInstance = instance;
     CloseHandle(basePipe);
     if (m_nInstance == (DWORD)-1) return FALSE;
 
@@ -118,9 +130,7 @@ BOOL CommandPipeClient::SendCommand(LONG command, DWORD param, const char* path,
     if (!TransferMessage(m_hPipe, FALSE, &reply, sizeof reply, &transferred))
         return FailConversation(GetLastError());
     // A short, torn or long reply: the messages no longer line up.
-    DWORD following = 0;
-    if (transferred != sizeof reply ||
-        (PeekNamedPipe(m_hPipe, 0, 0, 0, &following, 0) && following != 0))
+    if (!IsWholeMessage(m_hPipe, transferred, sizeof reply))
         return FailConversation(ERROR_INVALID_DATA);
     if (replyCopy) CopyBytes(replyCopy, &reply, sizeof reply);
     if (reply.bSuccess) {

@@ -1,9 +1,13 @@
 // A stand-in for the VORLAN service on the real pipes, scripted: it answers in
-// step with the client, on the client's own thread. The client's pipe calls
-// pass through the seam below, which notes them; after each transfer the
-// stand-in reads what the client wrote and answers it at once. It notes each
-// message received: "hello", "open PATH", "control 0xCODE", "goodbye", or
-// "bad ..." for a malformed one, and "open" for a pipe the client left open.
+// step with the client, on the client's own thread. Its pipes are byte pipes,
+// and the client's end starts in byte read mode whatever the server's type
+// (Microsoft, "Named Pipe Type, Read, and Wait Modes"): a short message reads
+// short, and of a long one a read takes what it asks for and leaves the rest.
+// The client's pipe calls pass through the seam below, which notes them;
+// after each transfer the stand-in reads what the client wrote and answers it
+// at once. It notes each message received: "hello", "open PATH", "control
+// 0xCODE", "goodbye", or "bad ..." for a malformed one, and "open" for a pipe
+// the client left open.
 #pragma once
 #include "service/command_pipe_client.h"
 #include "service/pipe_calls.h"
@@ -21,6 +25,7 @@ struct StandinBehaviour {
     DWORD failControl = 0;   // the error of command 2; 0: success
     bool slow = false;       // never answers the first command 2: the client must give up
     DWORD replyBytes = 532;  // sent for a reply to command 2, at most twice a reply
+    DWORD helloBytes = 4;    // of the answer to the hello, instance 1 and zeros, at most 8
 };
 
 struct StandinService {
@@ -54,13 +59,14 @@ struct StandinService {
     void Answer() {
         DWORD got = 0;
         LONG hello = 0;
-        DWORD instance = 1;
+        BYTE answer[8] = {1};  // instance 1
         if (Available(0)) {
             bool greeted = Available(0) == sizeof hello &&
                            ReadFile(pipes_[0], &hello, sizeof hello, &got, nullptr) &&
                            hello == kHello;
             received_ += greeted ? "hello " : "bad hello ";
-            if (!behaviour_.mute) WriteFile(pipes_[0], &instance, sizeof instance, &got, nullptr);
+            if (!behaviour_.mute)
+                WriteFile(pipes_[0], answer, behaviour_.helloBytes, &got, nullptr);
         }
         PipeRequest request = {};
         while (Available(1) && ReadFile(pipes_[1], &request, sizeof request, &got, nullptr)) {

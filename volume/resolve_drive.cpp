@@ -106,7 +106,7 @@ void FindVolumeByDosTarget(const char* ntTarget, char* volumeName) {
     while ((stored = Device.QueryDosDeviceA(0, names, DosDeviceListSize - 1)) == 0) {
         DWORD error = GetLastError();
         FreeBlock(names);
-        if (error != ERROR_INSUFFICIENT_BUFFER) return;
+        if (error != ERROR_INSUFFICIENT_BUFFER || DosDeviceListSize >= kDosDeviceListLimit) return;
         DosDeviceListSize += kDosDeviceListGrowth;
         names = (char*)AllocZeroed(DosDeviceListSize);
     }

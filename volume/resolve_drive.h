@@ -5,6 +5,9 @@
 enum {
     kDosDeviceListStart = 16384,
     kDosDeviceListGrowth = 4096,
+    // Far above any real list (a few KiB): a system that keeps saying the
+    // buffer is too small is not believed past this.
+    kDosDeviceListLimit = 1 << 20,
 };
 
 // Bytes for the list of all DOS device names; only grows, and a grown size is

@@ -200,6 +200,7 @@ void Script(const std::string& words, FakeDevice& fake, FakeConsole& console,
         if (Valued(word, "open-error", &value)) behaviour.failOpen = Numbers(value)[0];
         if (Valued(word, "control-error", &value)) behaviour.failControl = Numbers(value)[0];
         if (Valued(word, "reply-bytes", &value)) behaviour.replyBytes = Numbers(value)[0];
+        if (Valued(word, "hello-bytes", &value)) behaviour.helloBytes = Numbers(value)[0];
         if (Valued(word, "pipe-errors", &value))
             for (DWORD error : Numbers(value)) standin::openErrors.push_back(error);
         std::string module(MAX_PATH, 0);
@@ -466,7 +467,6 @@ TEST(LoadCommand, LoadByHand) {
          kCdFailed},
         {"E: -na", "cd load=1 config=2,0x30", kLoading + Failed("INVALID_FUNCTION"), 1, kCdFailed},
         {"E: -na", "cd load=1 config=1,0x20", kLoading + kHedged, 1, kCdFailed},  // bit reserved
-        {"E: -na", "cd load=1", kLoading + kHedged, 1, kCdFailed},  // the drive does not say
         // A laptop drive, for a user who may read it: the load and the question go through read
         // handles.
         {"E: -na", "cd reader load=1 config=2,0x20",
@@ -504,6 +504,9 @@ TEST(LoadCommand, ThroughTheService) {
         // Where the drive cannot be read, what it can do is unknown: the hedged line.
         {"E: -na", "cd service mute load=1 config=2,0x20", kLoading + kHedged, 1,
          cdOpens + "load2 online " + refused, "", "open VorlanCmdIfV2=0 cancel wait | hello "},
+        // An answer to the hello of any other size is no service's (a long one, as a long reply).
+        {"E: -na", "cd service hello-bytes=2 load=0", kLoading + kOk, 0, cdOpens + "load2 online ",
+         "", "open VorlanCmdIfV2=0 | hello "},
         {"E: -na", "cd service pipe-errors=0,2", kLoading + kOk, 0, cdOpens, "",
          "open VorlanCmdIfV2=0 sleep 50 open VorlanCmdIfV21=2 sleep 500 open VorlanCmdIfV21=0 " +
              talk},

@@ -9,11 +9,16 @@
 TEST(ConPrintf, LineEndsAndTheBound) {
     std::string pairs;
     for (int i = 0; i < 511; ++i) pairs += "\r\n";  // 1022 bytes; a pair more would pass 1023
+    // A pair is written whole or not at all, also where the text had it: no lone CR.
     const std::string x1021(1021, 'x');
     const std::string x1022(1022, 'x');
     const std::pair<std::string, std::string> rows[] = {
-        {"a\nb\r\n\n", "a\r\nb\r\n\r\n"}, {std::string(600, '\n'), pairs}, {x1022 + "\n", x1022},
-        {x1021 + "\ny", x1021 + "\r\n"},  {x1022 + "x", x1022 + "x"},
+        {"a\nb\r\n\n", "a\r\nb\r\n\r\n"},
+        {std::string(600, '\n'), pairs},
+        {x1022 + "\n", x1022},
+        {x1021 + "\ny", x1021 + "\r\n"},
+        {x1022 + "x", x1022 + "x"},
+        {"\n" + x1021.substr(1) + "\r\n", "\r\n" + x1021.substr(1)},
     };
     for (const auto& row : rows) {
         GuardedBuffer text(kTextBufferSize);

@@ -10,6 +10,12 @@ const std::string kCardVolume = "\\\\?\\Volume{99999999-0000-1111-2222-333344445
 const std::string kList = "dos-list 16383 ";
 const std::string kLongMount = "C:\\" + std::string(254, 'X') + "\\";
 
+// The DOS device list asked for in buffers of 16 KiB, grown by 4 KiB up to 1 MiB.
+std::string ListsUpTo1MiB(DWORD bytes = 16384) {
+    std::string ask = "dos-list " + std::to_string(bytes - 1) + " ";
+    return bytes < (1 << 20) ? ask + ListsUpTo1MiB(bytes + 4096) : ask;
+}
+
 TEST(ResolveDriveSpec, Forms) {
     const struct {
         std::string driveSpec;  // upper-cased, as the load command passes it
@@ -31,6 +37,7 @@ TEST(ResolveDriveSpec, Forms) {
          "E:", kList + "dos-list 20479 "},  // grown by 4 KiB
         {"E:\\ANYTHING", "by-target list-denied", "",
          "E:", kList},  // asked again only when too small
+        {"E:", "by-target endless-list", "", "E:", ListsUpTo1MiB()},  // always too small
         {"E:", "cd-target", "", "E:", kList},
         {"\\\\?\\VOLUME{" + G + "}", "", kVolumeName, "", ""},
         {"\\\\?\\VOLUME{" + G + "}\\", "", kVolumeName, "", ""},
@@ -68,6 +75,7 @@ TEST(ResolveDriveSpec, Forms) {
         lstrcpyA(OwnVolumeName, kCardVolume.c_str());
         DosDeviceListSize = kDosDeviceListStart;
         fake.listNeedsBytes = row.script == "by-target big-list" ? 20000 : 0;
+        if (row.script == "by-target endless-list") fake.listNeedsBytes = MAXDWORD;
         fake.listError = row.script == "by-target list-denied" ? ERROR_ACCESS_DENIED : 0;
         fake.dosDevices = {
             {"E:", row.script == "cd-target" ? "\\Device\\Cd0" : "\\Device\\HarddiskVolume7"},
