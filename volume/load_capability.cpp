@@ -52,7 +52,7 @@ LoadCapability ParseLoadCapability(const BYTE* answer, DWORD returnedBytes) {
     DWORD end = returnedBytes;
     if (claimed < returnedBytes - 4) end = 4 + claimed;
     DWORD at = kHeaderBytes;
-    while (at < end && end - at >= kFeatureHeaderBytes) {
+    while (at + kFeatureHeaderBytes <= end) {
         const BYTE* feature = answer + at;
         DWORD featureBytes = kFeatureHeaderBytes + feature[3];
         // A descriptor cut by the end is no descriptor, nor is any after it.
