@@ -6,6 +6,7 @@
 // outcome line and the wait before close. Every failure is reported here, at
 // the step where it happens, and ends the run with its exit code.
 #include "app/load_command.h"
+#include "app/load_by_hand_hint.h"
 #include "app/load_options.h"
 #include "app/ready_wait.h"
 #include "base/build_identity.h"
@@ -20,7 +21,6 @@
 #include "service/command_pipe_client.h"
 #include "volume/describe_device.h"
 #include "volume/device_calls.h"
-#include "volume/load_capability.h"
 #include "volume/media_probes.h"
 #include "volume/resolve_drive.h"
 #include <new>
@@ -110,16 +110,6 @@ static BOOL OpenVolumeHandle(const char* volumeDevicePath) {
     return deviceGone;
 }
 
-void PrintLoadByHandHint(const char* volumeDevicePath, DWORD loadError) {
-    LoadCapability capability = ReadLoadCapability(volumeDevicePath);
-    if (capability == kCannotLoadTray)
-        PrintAbort("%s", "the drive cannot close its tray itself - push it in\n");
-    else if (capability == kCannotLoadSlot)
-        PrintAbort("%s", "the drive has no tray to close - insert the disc by hand\n");
-    else if (capability == kLoadUnknown && loadError == ERROR_INVALID_FUNCTION)
-        PrintAbort("%s", "the drive refused to load - if its tray is open, push it in\n");
-}
-
 static void ReleaseServiceClient() {
     FreeBlock(ServiceClient);
     ServiceClient = 0;
@@ -137,9 +127,10 @@ static void CloseVolumeAndService() {
 // The two requests, always both: a drive may take the load request and a
 // volume the online request, and either one means success. Not so for an
 // optical drive, whose driver takes every online request: there the load
-// request alone decides, and its error is the one named.
+// request alone decides, and its error is the one named. A drive that had a
+// medium in before refuses the load with its tray shut: nothing to do by hand.
 static int LoadAndBringOnline(const char* volumeDevicePath, const char* shownName, DWORD loadCode,
-                              UINT driveType, const LoadOptions& options) {
+                              UINT driveType, BOOL mediumWasIn, const LoadOptions& options) {
     BOOL loaded = SendVolumeControl(loadCode);
     DWORD loadError = GetLastError();
     BOOL online = SendVolumeControl(IOCTL_VOLUME_ONLINE);
@@ -155,7 +146,8 @@ static int LoadAndBringOnline(const char* volumeDevicePath, const char* shownNam
         ConPrintf(" OK\n");
     } else {
         ConPrintf(" err=%s\n", LastErrorName());
-        if (driveType == DRIVE_CDROM) PrintLoadByHandHint(volumeDevicePath, loadError);
+        if (driveType == DRIVE_CDROM && !mediumWasIn)
+            PrintLoadByHandHint(volumeDevicePath, loadError);
     }
     if (success && options.readySeconds) {
         // The wait asks with handles of its own; the service is done with.
@@ -242,7 +234,7 @@ static int LoadVolume(const char* driveSpec, const LoadOptions& options) {
                                           : "Bring volume %s online (%s)...",
               displayName, description);
     return LoadAndBringOnline(volumeDevicePath, displayName[0] ? displayName : volumeName, loadCode,
-                              driveType, options);
+                              driveType, present, options);
 }
 
 int RunLoadCommand(int argc, char** args) {

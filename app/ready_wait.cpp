@@ -10,7 +10,8 @@
 // after its limit; the time it reports never goes past the limit. A key (as
 // for -w) or Ctrl+C ends it early.
 #include "app/ready_wait.h"
-#include "app/load_command.h"
+#include "app/exit_codes.h"
+#include "app/load_by_hand_hint.h"
 #include "base/system_codes.h"
 #include "console/con_printf.h"
 #include "console/console_calls.h"

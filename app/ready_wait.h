@@ -2,8 +2,6 @@
 #pragma once
 #include <windows.h>
 
-enum { kExitNotReady = 3 };
-
 // Prints the waiting line for the volume shown as displayName and waits up
 // to seconds. Returns the exit code (0 ready, 1 the drive is gone, 3 not
 // ready) with the outcome word and its colour in *word and *color.

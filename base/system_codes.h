@@ -15,3 +15,12 @@
 // "STORAGE_BUS_TYPE enumeration (winioctl.h)"); the MinGW-w64 headers end at
 // BusTypeUfs.
 enum { BusTypeNvmeof = BusTypeUfs + 1 };
+
+// The loading mechanisms of MMC's Removable Medium feature that a hand
+// takes in (Microsoft's scsi.h, which the cdrom driver sample's zpodd.c
+// reads; MinGW-w64 has them only in ddk/scsi.h, a kernel-mode header).
+#ifndef LOADING_MECHANISM_CADDY
+#define LOADING_MECHANISM_CADDY 0x00
+#define LOADING_MECHANISM_TRAY 0x01
+#define LOADING_MECHANISM_POPUP 0x02
+#endif

@@ -5,13 +5,17 @@
 // why. MMC's GET CONFIGURATION answers with feature descriptors; the
 // Removable Medium feature (0003h) carries, from its version 2 on, a Load bit
 // (0: START STOP UNIT cannot load the medium) and the loading mechanism (0 a
-// caddy or slot, otherwise a tray, a pop-up or a changer). The whole list is
-// asked from feature 0: emulated drives refuse any other starting feature,
-// and for a request of one feature the cdrom driver keeps only the first
-// descriptor of whatever the drive sends. The answer is outside input: every
-// read is bounded by the bytes returned.
+// caddy or slot, 1 a tray, 2 a pop-up, 4 and 5 changers, the rest reserved).
+// Only a tray, a pop-up and a slot are taken in by hand; of the others we
+// cannot say what the user should do. The whole list is asked from feature
+// 0, since emulated drives refuse any other starting feature; the cdrom
+// driver passes the drive's answer on as it came, except for drives it knows
+// to mishandle a request of one feature, where it keeps only the first
+// descriptor. The list is walked as the driver walks it, and the answer is
+// outside input: every read is bounded by the bytes returned.
 #include "volume/load_capability.h"
 #include "base/memory.h"
+#include "base/system_codes.h"
 #include "volume/device_calls.h"
 #include <winioctl.h>
 #include <ntddcdrm.h>
@@ -20,7 +24,7 @@
 // Byte 4 of the Removable Medium feature (Microsoft, FEATURE_DATA_REMOVABLE_MEDIUM;
 // the MinGW-w64 headers still call the Load bit Reserved2).
 static const BYTE kLoadBit = 0x10;
-static const BYTE kLoadingMechanismMask = 0xE0;
+static const int kLoadingMechanismShift = 5;
 // The version field is bits 5..2 of a descriptor's third byte (FEATURE_HEADER).
 static const BYTE kVersionMask = 0x3C;
 static const int kVersionShift = 2;
@@ -41,7 +45,11 @@ static LoadCapability ReadRemovableMedium(const BYTE* feature) {
     if (feature[3] < kRemovableMediumDataBytes || version < kLoadBitVersion) return kLoadUnknown;
     BYTE flags = feature[kFeatureHeaderBytes];
     if (flags & kLoadBit) return kLoadsItself;
-    return flags & kLoadingMechanismMask ? kCannotLoadTray : kCannotLoadSlot;
+    int mechanism = flags >> kLoadingMechanismShift;
+    if (mechanism == LOADING_MECHANISM_CADDY) return kCannotLoadSlot;
+    if (mechanism == LOADING_MECHANISM_TRAY || mechanism == LOADING_MECHANISM_POPUP)
+        return kCannotLoadTray;
+    return kLoadUnknown;
 }
 
 LoadCapability ParseLoadCapability(const BYTE* answer, DWORD returnedBytes) {
@@ -59,6 +67,9 @@ LoadCapability ParseLoadCapability(const BYTE* answer, DWORD returnedBytes) {
         if (featureBytes > end - at) break;
         if ((feature[0] << 8 | feature[1]) == FeatureRemovableMedium)
             return ReadRemovableMedium(feature);
+        // MMC makes every length a multiple of 4: past one that is not, the
+        // driver's own search gives the list up, and so do we.
+        if (feature[3] % 4) break;
         at += featureBytes;
     }
     return kLoadUnknown;

@@ -9,7 +9,7 @@
 enum LoadCapability {
     kLoadUnknown,     // the drive did not say, or said it unclearly
     kLoadsItself,     // START STOP UNIT loads the medium
-    kCannotLoadTray,  // a tray that is pushed in by hand (most slim and USB drives)
+    kCannotLoadTray,  // a tray or pop-up pushed in by hand (most slim and USB drives)
     kCannotLoadSlot,  // a slot or caddy: the disc goes in by hand
 };
 

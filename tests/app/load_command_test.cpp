@@ -302,10 +302,6 @@ TEST(LoadCommand, RequestsAndRefusals) {
         {"E: -na", "removable loaded bytes=0x10000000700000", kLoaded, 2, kDiskProbe + "root "},
         {"E: -na", "removable loaded bytes=0xFFFFF", kLoading + Failed("INVALID_FUNCTION"), 1,
          kDiskLoad},
-        {"E: /force -na -na -na -na", "cd loaded", kLoading + Failed("NOT_SUPPORTED"), 1,
-         kCdProbe + "root " + kOpenRw + "load online " + kAskLoader},
-        {"E: -na", "cd loaded unmounted", kLoading + Failed("NOT_SUPPORTED"), 1,
-         kCdProbe + "root " + kOpenRw + "load online " + kAskLoader},
         {"E: -na", "cd loaded checks=unsupported", kLoading + Failed("NOT_SUPPORTED"), 1,
          kCdFailed},
         // A standard user's volume: where the length cannot be read, any answer of its root (or a
@@ -460,9 +456,18 @@ TEST(LoadCommand, ReadyWait) {
     });
 }
 
-// An optical drive that refused the load, or stayed empty, asked whether it can load at all.
+// An optical drive that refused the load, or stayed empty, asked whether it can load at all; one
+// that had a disc in has its tray shut, and is not asked.
 TEST(LoadCommand, LoadByHand) {
+    const std::string discIn = kCdProbe + "root " + kOpenRw + "load online ";
     ExpectRuns({
+        {"E: -na", "cd loaded unmounted load=1 config=2,0x20",
+         kLoading + Failed("INVALID_FUNCTION"), 1, discIn},  // a blank disc in a laptop drive
+        {"E: /force -na -na -na -na", "cd loaded load=1 config=2,0x20",
+         kLoading + Failed("INVALID_FUNCTION"), 1, discIn},
+        {"E: -na", "cd loaded unmounted load=1 config=2,0", kLoading + Failed("INVALID_FUNCTION"),
+         1, discIn},
+        {"E: -na", "cd loaded unmounted load=1", kLoading + Failed("INVALID_FUNCTION"), 1, discIn},
         {"E: -na", "cd load=21 config=2,0", kLoading + Failed("NOT_READY", kSlotByHand), 1,
          kCdFailed},
         {"E: -na", "cd load=1 config=2,0x30", kLoading + Failed("INVALID_FUNCTION"), 1, kCdFailed},
@@ -476,6 +481,8 @@ TEST(LoadCommand, LoadByHand) {
          kLoading + ")... OK\r\nWaiting until E:\\ is ready (up to 60 s)... no medium\r\n{E}" +
              kTrayByHand + "\r\n{7}{E}not ready{7}{7}\r\n\r\n",
          3, kCdLoad + Repeat("poll verify ", 11) + kAskLoader, "sleep 10*500 5000 ms"},
+        Wait(60, "removable load=0 checks=nomedia", " no medium", 3, Repeat("poll verify ", 11),
+             "sleep 10*500 5000 ms"),  // a card reader
     });
 }
 

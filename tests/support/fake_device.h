@@ -230,20 +230,41 @@ const struct {
 // past an answer, so a read past the bytes returned shows.
 const BYTE kTrayByHandFeature[] = {0x00, FeatureRemovableMedium, 2 << 2, 4, 0x20, 0, 0, 0};
 
+// What a drive sends for each request type (MMC, GET CONFIGURATION's RT
+// field), from feature 0: ALL every feature (here the scripted answer as it
+// stands, lies and all), CURRENT those whose Current bit is set, ONE the
+// starting feature's descriptor alone; DataLength counts what follows it.
+inline std::vector<BYTE> ConfigurationOfType(const std::vector<BYTE>& all, ULONG type) {
+    if (type == SCSI_GET_CONFIGURATION_REQUEST_TYPE_ALL) return all;
+    std::vector<BYTE> answer(all.begin(), all.begin() + std::min<size_t>(all.size(), 8));
+    for (size_t at = 8; at + 4 <= all.size(); at += 4 + all[at + 3]) {
+        bool one = type == SCSI_GET_CONFIGURATION_REQUEST_TYPE_ONE;
+        if (one ? all[at] || all[at + 1] : !(all[at + 2] & 1)) continue;
+        answer.insert(answer.end(), all.begin() + at,
+                      all.begin() + std::min(all.size(), at + 4 + all[at + 3]));
+    }
+    for (size_t i = 0; i < 4 && answer.size() >= 8; ++i)
+        answer[i] = (BYTE)((answer.size() - 4) >> (24 - 8 * i));
+    return answer;
+}
+
 // The cdrom driver's checks of the request (the published cdrom sample,
 // RequestValidateGetConfiguration): the input's size, an output of at least
-// the 8-byte header, reserved fields zero. An emulated drive (QEMU's IDE CD)
-// refuses any starting feature but 0. The drive answers with or without a
-// medium.
+// the 8-byte header, a request type it knows and reserved fields zero. An
+// emulated drive (QEMU's IDE CD) refuses any starting feature but 0. The
+// drive answers with or without a medium.
 inline BOOL AnswerConfiguration(const FakeVolume& volume, LPVOID in, DWORD inBytes, LPVOID out,
                                 DWORD outBytes, LPDWORD returned) {
     auto* request = (GET_CONFIGURATION_IOCTL_INPUT*)in;
     if (inBytes < sizeof *request) return Fail(ERROR_BAD_LENGTH);
     if (outBytes < sizeof(GET_CONFIGURATION_HEADER)) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    if (request->Reserved[0] || request->Reserved[1]) return Fail(ERROR_INVALID_PARAMETER);
+    if (request->Reserved[0] || request->Reserved[1] ||
+        request->RequestType > SCSI_GET_CONFIGURATION_REQUEST_TYPE_ONE)
+        return Fail(ERROR_INVALID_PARAMETER);
     if (volume.configuration.empty() || request->Feature) return Fail(ERROR_INVALID_FUNCTION);
-    *returned = (DWORD)std::min<size_t>(outBytes, volume.configuration.size());
-    std::memcpy(out, volume.configuration.data(), *returned);
+    std::vector<BYTE> answer = ConfigurationOfType(volume.configuration, request->RequestType);
+    *returned = (DWORD)std::min<size_t>(outBytes, answer.size());
+    std::memcpy(out, answer.data(), *returned);
     for (DWORD at = *returned; at < outBytes; ++at)
         ((BYTE*)out)[at] = kTrayByHandFeature[(at - *returned) % sizeof kTrayByHandFeature];
     return TRUE;

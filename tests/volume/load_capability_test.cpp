@@ -18,6 +18,14 @@ std::vector<BYTE> Cut(std::vector<BYTE> bytes, size_t size) {
     bytes.resize(size);
     return bytes;
 }
+// The answer with the descriptor before the Removable Medium feature longer by extra bytes.
+std::vector<BYTE> Lengthened(std::vector<BYTE> bytes, BYTE extra) {
+    size_t removable = bytes.size() - 8;
+    bytes.insert(bytes.begin() + removable, extra, 0);
+    bytes[removable - 5] += extra;
+    bytes[3] += extra;
+    return bytes;
+}
 
 TEST(ReadLoadCapability, ReadsTheRemovableMediumFeatureInTheAnswerOnly) {
     const std::vector<BYTE> tray = ConfigurationBytes(2, 0x20);
@@ -27,6 +35,15 @@ TEST(ReadLoadCapability, ReadsTheRemovableMediumFeatureInTheAnswerOnly) {
         LoadCapability capability;
     } rows[] = {
         {ConfigurationBytes(3, 0x0F), kCannotLoadSlot},  // every other bit set
+        {ConfigurationBytes(2, 0x40), kCannotLoadTray},  // a pop-up
+        // A changer, and the reserved mechanisms: nothing to tell the user.
+        {ConfigurationBytes(2, 0x60), kLoadUnknown},
+        {ConfigurationBytes(2, 0x80), kLoadUnknown},
+        {ConfigurationBytes(2, 0xA0), kLoadUnknown},
+        {ConfigurationBytes(2, 0xE0), kLoadUnknown},
+        // A length that is no multiple of 4 before it: the list is given up.
+        {Lengthened(tray, 1), kLoadUnknown},
+        {Lengthened(tray, 2), kLoadUnknown},
         {Cut(tray, 4), kLoadUnknown},
         {Cut(tray, removable), kLoadUnknown},          // DataLength larger than the answer
         {Cut(tray, removable + 4), kLoadUnknown},      // the feature cut after its header
