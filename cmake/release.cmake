@@ -14,7 +14,9 @@ include(${CMAKE_CURRENT_LIST_DIR}/quoted_text.cmake)
 
 set(epoch "$ENV{SOURCE_DATE_EPOCH}")
 if(epoch STREQUAL "")
-  execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${SOURCE_DIR}
+  # Reading the time is safe in a checkout another user owns.
+  execute_process(COMMAND git -c safe.directory=${SOURCE_DIR} log -1 --format=%ct
+    WORKING_DIRECTORY ${SOURCE_DIR}
     OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
 endif()
 if(NOT epoch MATCHES "^[0-9]+$")
