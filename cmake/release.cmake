@@ -9,7 +9,7 @@
 # reproducible-builds convention) or else the commit's.
 #   cmake -DPROGRAM=... -DREADME=... -DLICENSE=... -DSOURCE_DIR=... -DOUTPUT_DIR=...
 #         -DARCHIVE=... -DVERSION=... -DHOME_URL=... -DDOWNLOAD_URL=... -DPUBLISHER=...
-#         -P release.cmake
+#         -DARCHITECTURE=x86|x64 -P release.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/quoted_text.cmake)
 
 set(epoch "$ENV{SOURCE_DATE_EPOCH}")
